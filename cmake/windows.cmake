@@ -1,0 +1,35 @@
+# SETUP.EXE and its tests, cross-built with MinGW-w64.
+
+set(TAV_WINDOWS_SOURCES
+    script/script.cpp
+    util/message.cpp
+    setup/sequence.cpp
+)
+
+add_library(tavcore STATIC ${TAV_PORTABLE_SOURCES} ${TAV_WINDOWS_SOURCES})
+target_include_directories(tavcore PUBLIC ${PROJECT_SOURCE_DIR})
+target_compile_options(tavcore PRIVATE ${TAV_WARNINGS} -fno-exceptions -fno-rtti)
+
+set(TAV_GENERATED ${PROJECT_BINARY_DIR}/generated)
+add_custom_command(
+  OUTPUT ${TAV_GENERATED}/install.ico
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${TAV_GENERATED}
+  COMMAND python3 ${PROJECT_SOURCE_DIR}/tools/make_icons.py ${TAV_GENERATED}/install.ico
+  DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_icons.py
+  COMMENT "Drawing the INSTALL icons")
+set_source_files_properties(resources/setup.rc PROPERTIES
+  OBJECT_DEPENDS "${TAV_GENERATED}/install.ico;${PROJECT_SOURCE_DIR}/util/strings.h;${PROJECT_SOURCE_DIR}/resources/ids.h")
+
+add_executable(setup WIN32 setup/main.cpp resources/setup.rc)
+set_target_properties(setup PROPERTIES OUTPUT_NAME SETUP SUFFIX .EXE
+  RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+target_include_directories(setup PRIVATE ${PROJECT_SOURCE_DIR} ${TAV_GENERATED})
+target_compile_options(setup PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${TAV_WARNINGS} -fno-exceptions -fno-rtti>)
+# Static: the program needs no DLL beyond the system's own.
+target_link_options(setup PRIVATE -static -static-libgcc -static-libstdc++ -mwindows)
+target_link_libraries(setup PRIVATE tavcore ole32 uuid comctl32)
+
+option(TAV_TESTS "Build the tests and the scripted-user driver" ON)
+if(TAV_TESTS)
+  include(cmake/tests.cmake)
+endif()

@@ -1,0 +1,71 @@
+#ifndef TAVELIN_SETUP_STATE_H
+#define TAVELIN_SETUP_STATE_H
+
+#include <windows.h>
+
+struct KeyChainNode;
+
+/* The one record of the program: settings, texts, counters and handles.
+   Zero-filled by static storage; read and written directly by every file. */
+struct SetupState {
+    KeyChainNode *keyChainTail;   /* last open key of the registry operation under way */
+    KeyChainNode *keyChainHead;   /* first node, holding the root key */
+    KeyChainNode *keyChainWork;   /* node being appended or released */
+    HINSTANCE instance;
+    HWND mainWindow;              /* the backdrop window */
+    char className[32];
+    HBITMAP backdropBitmap;
+    int clientWidth;
+    int clientHeight;
+    HGLOBAL scriptMemory;
+    char *scriptText;
+    int scanOffset;               /* offset of the current line in scriptText */
+    int lineLength;               /* line last scanned by the copy phase and the shortcut pass */
+    int keyLength;
+    char entryKey[128];
+    const char *valuePtr;         /* into scriptText; null after an empty or comment line */
+    int valueLength;
+    char entryValue[128];
+    char ioBuffer[8192];          /* copy buffer; between chunks scratch for formatted texts */
+    char sectionFiles[32];
+    char sectionGroup[32];
+    char sectionSettings[32];
+    char keyBitmap[32];
+    char keyApplication[32];
+    char keyTitle[32];
+    char keyDirectory[32];
+    char bitmapName[128];
+    char bitmapPath[128];
+    char applicationName[128];
+    char title[128];
+    char installDir[128];
+    char directoryPrompt[128];
+    char sizeFormat[128];
+    char programsFolder[128];
+    char desktopFolder[128];
+    char groupFolder[128];
+    int drivePrefixLength;
+    int directoryLength;          /* source paths are built at this position of modulePath */
+    int extensionOffset;
+    char modulePath[260];         /* program path, then script path, then each source path */
+    HANDLE sourceFile;
+    DWORD bytesTransferred;
+    char destinationPath[260];
+    HANDLE destinationFile;
+    HWND progressDialog;          /* null when none; the message loop serves it first */
+    HBRUSH barBrush;
+    HBRUSH gapBrush;
+    int fileDone;
+    int fileSize;
+    int totalDone;
+    int totalSize;
+    int cancelRequested;
+    int errorCount;               /* only zero or non-zero matters */
+    char sectionRegistration[32];
+    char keySuffixes[32];
+    char suffixList[128];
+};
+
+extern SetupState setup;
+
+#endif

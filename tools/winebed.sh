@@ -1,0 +1,123 @@
+#!/bin/sh
+# The Wine test bed: one prefix per build directory, created once and reused;
+# Xvfb when there is no display; a pristine copy of the prefix's registry and
+# a list of its files, restored before each end-to-end test.
+#
+#   winebed.sh arch                 prints i686 or x86_64: what this machine's Wine runs
+#   winebed.sh prepare DIR          creates DIR/prefix if missing
+#   winebed.sh start DIR            starts Xvfb if needed (and the prefix's wineserver)
+#   winebed.sh run DIR PROGRAM ...  runs a Windows program; TAV_FRESH=1 restores the prefix first
+#   winebed.sh stop DIR             stops the prefix's wineserver and our Xvfb
+set -eu
+
+command="$1"
+shift
+
+wine32_runs() {
+    # A kernel without 32-bit emulation cannot start the i386 Wine loader.
+    [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+if [ "$command" = arch ]; then
+    if wine32_runs; then echo i686; else echo x86_64; fi
+    exit 0
+fi
+
+dir="$1"
+shift
+mkdir -p "$dir"
+dir=$(cd "$dir" && pwd)
+
+export WINEPREFIX="$dir/prefix"
+export WINEDEBUG=-all
+# No Mono or Gecko prompts, no Linux menu entries for the shortcuts we make.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8
+if wine32_runs; then
+    export WINEARCH=win32
+    wine=/usr/lib/wine/wine
+else
+    export WINEARCH=win64
+    wine=/usr/lib/wine/wine64
+fi
+server=/usr/lib/wine/wineserver
+
+use_display() {
+    if [ -z "${DISPLAY:-}" ] && [ -f "$dir/display" ]; then
+        export DISPLAY=":$(cat "$dir/display")"
+    fi
+}
+
+stop_server() {
+    if [ -d "$WINEPREFIX" ]; then
+        "$server" -k 2>/dev/null || true
+        "$server" -w 2>/dev/null || true
+    fi
+}
+
+restore() {
+    stop_server
+    cp "$dir/pristine/system.reg" "$dir/pristine/user.reg" "$dir/pristine/userdef.reg" "$WINEPREFIX/"
+    # Whatever a test added under drive_c goes; what the prefix had stays.
+    (cd "$WINEPREFIX" && find drive_c -mindepth 1 | LC_ALL=C sort) > "$dir/now.list"
+    LC_ALL=C comm -13 "$dir/pristine/files.list" "$dir/now.list" |
+        (cd "$WINEPREFIX" && while IFS= read -r f; do rm -rf "./$f"; done)
+    rm -f "$dir/now.list"
+}
+
+case "$command" in
+prepare)
+    if [ ! -f "$dir/pristine/files.list" ]; then
+        rm -rf "$WINEPREFIX" "$dir/pristine"
+        "$wine" wineboot -i >/dev/null 2>&1 || true
+        # Without a window manager Wine waits 2 s on every hidden window
+        # unless it manages the windows itself.
+        "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+        stop_server
+        mkdir -p "$dir/pristine"
+        cp "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" "$WINEPREFIX/userdef.reg" "$dir/pristine/"
+        (cd "$WINEPREFIX" && find drive_c -mindepth 1 | LC_ALL=C sort) > "$dir/pristine/files.list"
+    fi
+    ;;
+start)
+    "$0" prepare "$dir"
+    # A persistent server spares every test program the server's start-up.
+    "$server" -p
+    if [ -z "${DISPLAY:-}" ]; then
+        if [ -f "$dir/xvfb.pid" ] && kill -0 "$(cat "$dir/xvfb.pid")" 2>/dev/null; then
+            :
+        else
+            exec 3>"$dir/display.fd"
+            Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+            echo $! > "$dir/xvfb.pid"
+            i=0
+            while [ ! -s "$dir/display.fd" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
+            exec 3>&-
+            tr -d '\n' < "$dir/display.fd" > "$dir/display"
+            rm -f "$dir/display.fd"
+        fi
+    fi
+    ;;
+run)
+    use_display
+    if [ "${TAV_FRESH:-0}" = 1 ]; then
+        restore
+        "$server" -p
+    fi
+    exec "$wine" "$@"
+    ;;
+restore)
+    restore
+    ;;
+stop)
+    stop_server
+    if [ -f "$dir/xvfb.pid" ]; then
+        kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
+        rm -f "$dir/xvfb.pid" "$dir/display"
+    fi
+    ;;
+*)
+    echo "winebed.sh: unknown command $command" >&2
+    exit 2
+    ;;
+esac
