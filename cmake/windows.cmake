@@ -4,6 +4,13 @@ set(TAV_WINDOWS_SOURCES
     script/script.cpp
     util/message.cpp
     setup/sequence.cpp
+    actions/filecopy.cpp
+    actions/registry.cpp
+    actions/registration.cpp
+    actions/shortcut.cpp
+    ui/backdrop.cpp
+    ui/directory.cpp
+    ui/progress.cpp
 )
 
 add_library(tavcore STATIC ${TAV_PORTABLE_SOURCES} ${TAV_WINDOWS_SOURCES})

@@ -1,20 +1,108 @@
 #include "setup/sequence.h"
 
+#include "actions/filecopy.h"
+#include "actions/setupsteps.h"
+#include "resources/ids.h"
+#include "script/script.h"
 #include "setup/messages.h"
 #include "setup/state.h"
+#include "ui/dialogs.h"
+#include "util/message.h"
+#include "util/strings.h"
 
+/* Shared by the finishing step and the window's destruction; the picture
+   handle is cleared so that a window destroyed while the closing message is
+   shown does not delete it twice. */
 static void SequenceQuit(void)
 {
     if (setup.backdropBitmap != NULL)
         DeleteObject(setup.backdropBitmap);
+    setup.backdropBitmap = NULL;
     PostQuitMessage(0);
+}
+
+static void SequenceStart(HWND window)
+{
+    if (DialogBoxParamA(setup.instance, "Directory", window, DirectoryDialogProc, 0) ==
+        IDC_DIRECTORY_CANCEL) {
+        DestroyWindow(window);
+        return;
+    }
+    if (ScriptFindSection(setup.instance, setup.className, window, setup.sectionFiles, 1,
+                          setup.scriptText, &setup.scanOffset) != 0) {
+        PostMessageA(window, WM_SETUP_FINISH, 0, 0);
+        setup.errorCount++;
+        return;
+    }
+    setup.progressDialog = CreateDialogParamA(setup.instance, "Copy", window, ProgressDialogProc, 0);
+    setup.cancelRequested = 0;
+    setup.totalDone = 0;
+    setup.lineLength = 0;
+    PostMessageA(window, WM_SETUP_NEXT_FILE, 0, 0);
+}
+
+static void SequenceCopyDone(HWND window)
+{
+    if (setup.progressDialog != NULL)
+        DestroyWindow(setup.progressDialog);
+    setup.progressDialog = NULL;
+    PostMessageA(window, setup.cancelRequested ? WM_SETUP_FINISH : WM_SETUP_SHORTCUTS, 0, 0);
+}
+
+void SequenceFinish(HWND window)
+{
+    (void)window;
+    UINT id = IDS_FINISH_SUCCESS;
+    if (setup.cancelRequested)
+        id = IDS_FINISH_CANCELLED;
+    else if (setup.errorCount != 0)
+        id = IDS_FINISH_INCOMPLETE;
+    MessageShowFormatted(setup.instance, setup.title, setup.mainWindow, id, setup.applicationName,
+                         MB_ICONINFORMATION);
+    SequenceQuit();
 }
 
 LRESULT CALLBACK BackdropWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_CREATE:
+        BackdropCreate(window);
+        break;
+    case WM_SIZE:
+        BackdropSize(lParam);
+        break;
+    case WM_PAINT:
+        if (setup.backdropBitmap == NULL)
+            break;
+        BackdropPaint(window);
+        return 0;
+    case WM_ERASEBKGND:
+        if (setup.backdropBitmap != NULL)
+            return 0;
+        break;
     case WM_DESTROY:
         SequenceQuit();
+        return 0;
+    case WM_SETUP_START:
+        SequenceStart(window);
+        return 0;
+    case WM_SETUP_NEXT_FILE:
+        FileCopyNextEntry(window);
+        return 0;
+    case WM_SETUP_COPY_CHUNK:
+        FileCopyChunk(window);
+        return 0;
+    case WM_SETUP_COPY_DONE:
+        SequenceCopyDone(window);
+        return 0;
+    case WM_SETUP_SHORTCUTS:
+        ShortcutsStep(window);
+        return 0;
+    case WM_SETUP_REGISTER:
+        RegistrationStep(window);
+        return 0;
+    case WM_SETUP_FINISH:
+        SequenceFinish(window);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

@@ -82,7 +82,10 @@ prepare)
 start)
     "$0" prepare "$dir"
     # A persistent server spares every test program the server's start-up.
-    "$server" -p
+    # Detached from our output: the server outlives us, and CTest waits
+    # until every holder of a test's output has closed it. A server already
+    # running will do.
+    "$server" -p </dev/null >/dev/null 2>&1 || true
     if [ -z "${DISPLAY:-}" ]; then
         if [ -f "$dir/xvfb.pid" ] && kill -0 "$(cat "$dir/xvfb.pid")" 2>/dev/null; then
             :
@@ -102,9 +105,19 @@ run)
     use_display
     if [ "${TAV_FRESH:-0}" = 1 ]; then
         restore
-        "$server" -p
+        "$server" -p </dev/null >/dev/null 2>&1
     fi
-    exec "$wine" "$@"
+    # The first program of a fresh server starts Wine's background processes
+    # (services, devices, explorer); they keep the standard error they were
+    # given for as long as they live, and CTest waits until every holder of a
+    # test's output has closed it. So the program's standard error goes
+    # through a file.
+    errors="$dir/stderr.$$"
+    status=0
+    "$wine" "$@" 2>"$errors" || status=$?
+    cat "$errors" >&2
+    rm -f "$errors"
+    exit $status
     ;;
 restore)
     restore

@@ -1,0 +1,214 @@
+#include "actions/filecopy.h"
+
+#include <string.h>
+
+#include "script/scan.h"
+#include "setup/messages.h"
+#include "setup/state.h"
+#include "util/message.h"
+#include "util/strings.h"
+#include "util/text.h"
+
+#define COPY_CHUNK 8192
+
+static void FileCopyCloseBoth(void)
+{
+    if (setup.sourceFile != NULL && setup.sourceFile != INVALID_HANDLE_VALUE)
+        CloseHandle(setup.sourceFile);
+    if (setup.destinationFile != NULL && setup.destinationFile != INVALID_HANDLE_VALUE)
+        CloseHandle(setup.destinationFile);
+    setup.sourceFile = NULL;
+    setup.destinationFile = NULL;
+}
+
+static void FileCopyNotify(WPARAM command)
+{
+    if (setup.progressDialog != NULL)
+        SendMessageA(setup.progressDialog, WM_COMMAND, command, 0);
+}
+
+static HANDLE FileCopyOpenDestination(void)
+{
+    HANDLE file = CreateFileA(setup.destinationPath, GENERIC_WRITE, 0, NULL, OPEN_ALWAYS,
+                              FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    return file == INVALID_HANDLE_VALUE ? NULL : file;
+}
+
+/* Windows directory, a backslash unless it already ends with one, and the
+   name. A directory too long for destinationPath fails the attempt instead of
+   being cut into some other path. */
+static HANDLE FileCopyOpenInWindows(const char *name)
+{
+    UINT n = GetWindowsDirectoryA(setup.destinationPath, sizeof setup.destinationPath);
+    if (n == 0 || n > sizeof setup.destinationPath) {
+        setup.destinationPath[0] = '\0';
+        return NULL;
+    }
+    int end = (int)n;
+    if (setup.destinationPath[end - 1] != '\\')
+        end = TextBoundedAppend(setup.destinationPath, sizeof setup.destinationPath, end, "\\", 1);
+    int nameLength = TextLength(name);
+    int wanted = end + nameLength;
+    TextBoundedAppend(setup.destinationPath, sizeof setup.destinationPath, end, name, nameLength);
+    if (wanted > (int)sizeof setup.destinationPath - 1)
+        return NULL;
+    return FileCopyOpenDestination();
+}
+
+void FileCopyNextEntry(HWND window)
+{
+    setup.scanOffset += setup.lineLength;
+    setup.lineLength = ScriptScanEntry(setup.scriptText + setup.scanOffset, &setup.keyLength,
+                                       &setup.valuePtr, &setup.valueLength);
+    if (setup.lineLength == 0) {
+        PostMessageA(window, WM_SETUP_COPY_DONE, 0, 0);
+        return;
+    }
+    if (setup.keyLength == 0 && setup.valueLength == 0) {
+        PostMessageA(window, WM_SETUP_NEXT_FILE, 0, 0);
+        return;
+    }
+
+    const char *value = setup.valuePtr;
+    int valueLength = setup.valueLength;
+    int toWindows = 0;
+    if (valueLength > 0 && value[0] == '%') {
+        toWindows = 1;
+        value++;
+        valueLength--;
+    }
+    TextBoundedCopy(setup.entryKey, sizeof setup.entryKey, setup.scriptText + setup.scanOffset,
+                    setup.keyLength);
+    TextBoundedCopy(setup.entryValue, sizeof setup.entryValue, value, valueLength);
+
+    /* The label shows the value whole, ';' and source name included. */
+    FileCopyNotify(CMD_PROGRESS_NEWFILE);
+
+    const char *source = setup.entryValue;
+    char *split = strrchr(setup.entryValue, ';');
+    if (split != NULL) {
+        *split = '\0';
+        source = split + 1;
+    }
+    if (TextBoundedAppend(setup.modulePath, sizeof setup.modulePath, setup.directoryLength,
+                          source, TextLength(source)) == 0) {
+        PostMessageA(window, WM_SETUP_NEXT_FILE, 0, 0);
+        return;
+    }
+
+    setup.sourceFile = CreateFileA(setup.modulePath, GENERIC_READ, FILE_SHARE_READ, NULL,
+                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    if (setup.sourceFile == INVALID_HANDLE_VALUE) {
+        /* Already reported by the size pass at start-up. */
+        setup.sourceFile = NULL;
+        setup.errorCount++;
+        PostMessageA(window, WM_SETUP_NEXT_FILE, 0, 0);
+        return;
+    }
+
+    if (toWindows) {
+        setup.destinationFile = FileCopyOpenInWindows(setup.entryValue);
+        if (setup.destinationFile == NULL)
+            setup.destinationFile = FileCopyOpenInWindows(setup.entryValue);
+    } else {
+        int end = TextBoundedCopy(setup.destinationPath, sizeof setup.destinationPath,
+                                  setup.installDir, TextLength(setup.installDir));
+        end = TextBoundedAppend(setup.destinationPath, sizeof setup.destinationPath, end, "\\", 1);
+        TextBoundedAppend(setup.destinationPath, sizeof setup.destinationPath, end,
+                          setup.entryValue, TextLength(setup.entryValue));
+        PathCreateDirectories(setup.instance, setup.className, window, setup.destinationPath);
+        setup.destinationFile = FileCopyOpenDestination();
+    }
+    if (setup.destinationFile == NULL) {
+        int answer = MessageShowFormatted(setup.instance, setup.className, window, IDS_CANNOT_OPEN,
+                                          setup.destinationPath, MB_OKCANCEL | MB_ICONERROR);
+        FileCopyCloseBoth();
+        setup.errorCount++;
+        PostMessageA(window, answer == IDCANCEL ? WM_SETUP_FINISH : WM_SETUP_NEXT_FILE, 0, 0);
+        return;
+    }
+
+    setup.fileDone = 0;
+    setup.fileSize = FileGetSize(setup.sourceFile);
+    FileCopyNotify(CMD_PROGRESS_UPDATE);
+    PostMessageA(window, WM_SETUP_COPY_CHUNK, 0, 0);
+}
+
+static void FileCopyFinish(void)
+{
+    /* An existing destination longer than its source is cut to the source,
+       so that the installed file is the source, byte for byte. Cut first:
+       cutting would change the times set next. */
+    SetEndOfFile(setup.destinationFile);
+    FILETIME created, accessed, written;
+    if (GetFileTime(setup.sourceFile, &created, &accessed, &written))
+        SetFileTime(setup.destinationFile, &created, &accessed, &written);
+    FileCopyCloseBoth();
+}
+
+void FileCopyChunk(HWND window)
+{
+    if (setup.cancelRequested) {
+        FileCopyCloseBoth();
+        setup.errorCount++;
+        PostMessageA(window, WM_SETUP_COPY_DONE, 0, 0);
+        return;
+    }
+
+    setup.bytesTransferred = 0;
+    if (!ReadFile(setup.sourceFile, setup.ioBuffer, COPY_CHUNK, &setup.bytesTransferred, NULL)) {
+        MessageShowFormatted(setup.instance, setup.className, window, IDS_CANNOT_READ,
+                             setup.modulePath, MB_ICONERROR);
+        FileCopyCloseBoth();
+        setup.errorCount++;
+        PostMessageA(window, WM_SETUP_NEXT_FILE, 0, 0);
+        return;
+    }
+
+    if (setup.bytesTransferred > 0) {
+        DWORD read = setup.bytesTransferred;
+        setup.bytesTransferred = 0;
+        /* A short write is a failure too: the disk is full. */
+        if (!WriteFile(setup.destinationFile, setup.ioBuffer, read, &setup.bytesTransferred,
+                       NULL) ||
+            setup.bytesTransferred != read) {
+            MessageShowFormatted(setup.instance, setup.className, window, IDS_CANNOT_WRITE,
+                                 setup.destinationPath, MB_ICONERROR);
+            FileCopyCloseBoth();
+            setup.errorCount++;
+            PostMessageA(window, WM_SETUP_NEXT_FILE, 0, 0);
+            return;
+        }
+        setup.fileDone += (int)setup.bytesTransferred;
+        setup.totalDone += (int)setup.bytesTransferred;
+        FileCopyNotify(CMD_PROGRESS_UPDATE);
+    }
+
+    if (setup.bytesTransferred == COPY_CHUNK) {
+        PostMessageA(window, WM_SETUP_COPY_CHUNK, 0, 0);
+        return;
+    }
+    FileCopyFinish();
+    PostMessageA(window, WM_SETUP_NEXT_FILE, 0, 0);
+}
+
+int PathCreateDirectories(HINSTANCE instance, const char *caption, HWND owner, char *path)
+{
+    int n = TextLength(path);
+    for (int i = 3; i < n; i++) {
+        if (path[i] != '\\')
+            continue;
+        path[i] = '\0';
+        if (!CreateDirectoryA(path, NULL)) {
+            DWORD error = GetLastError();
+            if (error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED) {
+                MessageShowFormatted(instance, caption, owner, IDS_CANNOT_CREATE, path,
+                                     MB_OK | MB_ICONERROR);
+                path[i] = '\\';
+                return -1;
+            }
+        }
+        path[i] = '\\';
+    }
+    return 0;
+}

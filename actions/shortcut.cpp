@@ -1,0 +1,152 @@
+#include <windows.h>
+#include <shlobj.h>
+
+#include "actions/registry.h"
+#include "actions/setupsteps.h"
+#include "script/script.h"
+#include "setup/messages.h"
+#include "setup/state.h"
+#include "util/message.h"
+#include "util/strings.h"
+#include "util/text.h"
+
+static const char shellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+HRESULT ShellLinkCreate(const char *target, const char *linkPath, const char *description,
+                        const char *iconFile, int iconIndex)
+{
+    IShellLinkA *link = NULL;
+    IPersistFile *file = NULL;
+    WCHAR widePath[260];
+
+    CoInitialize(NULL);
+    HRESULT status = CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER,
+                                      IID_IShellLinkA, (void **)&link);
+    if (FAILED(status))
+        goto done;
+    status = link->QueryInterface(IID_IPersistFile, (void **)&file);
+    if (FAILED(status))
+        goto done;
+    status = link->SetPath(target);
+    if (FAILED(status))
+        goto done;
+    status = link->SetDescription(description);
+    if (FAILED(status))
+        goto done;
+    if (iconFile != NULL) {
+        status = link->SetIconLocation(iconFile, iconIndex);
+        if (FAILED(status))
+            goto done;
+    }
+    status = link->SetShowCmd(SW_SHOWNORMAL);
+    if (FAILED(status))
+        goto done;
+    if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, 260) == 0) {
+        status = HRESULT_FROM_WIN32(GetLastError());
+        goto done;
+    }
+    status = file->Save(widePath, TRUE);
+    if (SUCCEEDED(status))
+        status = S_OK;
+
+done:
+    if (file != NULL)
+        file->Release();
+    if (link != NULL)
+        link->Release();
+    CoUninitialize();
+    return status;
+}
+
+/* folder, a backslash and name, in a 260-byte text */
+static void ShortcutJoin(char *out, const char *folder, const char *name)
+{
+    int end = TextBoundedCopy(out, 260, folder, TextLength(folder));
+    end = TextBoundedAppend(out, 260, end, "\\", 1);
+    TextBoundedAppend(out, 260, end, name, TextLength(name));
+}
+
+static void ShortcutsMake(void)
+{
+    int desktopPending = 1;
+    for (;;) {
+        const char *line = setup.scriptText + setup.scanOffset;
+        int length = ScriptScanEntry(line, &setup.keyLength, &setup.valuePtr, &setup.valueLength);
+        /* An empty line, a comment or a lone '=' ends the list. */
+        if (length == 0 || (setup.keyLength == 0 && setup.valueLength == 0))
+            break;
+        setup.lineLength = length;
+        TextBoundedCopy(setup.entryKey, sizeof setup.entryKey, line, setup.keyLength);
+        TextBoundedCopy(setup.entryValue, sizeof setup.entryValue, setup.valuePtr,
+                        setup.valueLength);
+
+        char target[260];
+        char linkPath[260];
+        char description[260];
+        char icon[260];
+        const char *cursor = setup.entryValue;
+
+        int end = TextBoundedCopy(target, sizeof target, setup.installDir,
+                                  TextLength(setup.installDir));
+        end = TextBoundedAppend(target, sizeof target, end, "\\", 1);
+        TextNextToken(&cursor, target + end, (int)sizeof target - end, ',');
+
+        ShortcutJoin(linkPath, setup.groupFolder, setup.entryKey);
+        TextNextToken(&cursor, description, sizeof description, ',');
+
+        end = 0;
+        icon[0] = '\0';
+        if (*cursor == '%') {
+            end = TextBoundedCopy(icon, sizeof icon, setup.installDir, TextLength(setup.installDir));
+            end = TextBoundedAppend(icon, sizeof icon, end, "\\", 1);
+            cursor++;
+        }
+        TextNextToken(&cursor, icon + end, (int)sizeof icon - end, ',');
+        int iconIndex = TextToInteger(cursor);
+
+        ShellLinkCreate(target, linkPath, description, icon, iconIndex);
+
+        if (desktopPending) {
+            desktopPending = 0;
+            if (RegistryReadValue(HKEY_CURRENT_USER, shellFolders, "Desktop", setup.desktopFolder,
+                                  sizeof setup.desktopFolder) == 0) {
+                ShortcutJoin(linkPath, setup.desktopFolder, setup.entryKey);
+                ShellLinkCreate(target, linkPath, description, icon, iconIndex);
+            }
+        }
+        setup.scanOffset += length;
+    }
+}
+
+void ShortcutsStep(HWND window)
+{
+    if (ScriptFindSection(setup.instance, setup.className, window, setup.sectionGroup, 0,
+                          setup.scriptText, &setup.scanOffset) != 0) {
+        PostMessageA(window, WM_SETUP_REGISTER, 0, 0);
+        return;
+    }
+    SetCapture(window);
+    if (RegistryReadValue(HKEY_CURRENT_USER, shellFolders, "Programs", setup.programsFolder,
+                          sizeof setup.programsFolder) != 0) {
+        RegistrationStep(window);
+        return;
+    }
+    int end = TextBoundedCopy(setup.groupFolder, sizeof setup.groupFolder, setup.programsFolder,
+                              TextLength(setup.programsFolder));
+    end = TextBoundedAppend(setup.groupFolder, sizeof setup.groupFolder, end, "\\", 1);
+    TextBoundedAppend(setup.groupFolder, sizeof setup.groupFolder, end, setup.applicationName,
+                      TextLength(setup.applicationName));
+    if (!CreateDirectoryA(setup.groupFolder, NULL) && GetLastError() != ERROR_ALREADY_EXISTS) {
+        setup.errorCount++;
+        ReleaseCapture();
+        MessageShowFormatted(setup.instance, setup.applicationName, window, IDS_CANNOT_CREATE,
+                             setup.groupFolder, MB_ICONERROR);
+        PostMessageA(window, WM_SETUP_REGISTER, 0, 0);
+        return;
+    }
+    ScriptFindSection(setup.instance, setup.className, window, setup.sectionGroup, 1,
+                      setup.scriptText, &setup.scanOffset);
+    ShortcutsMake();
+    PostMessageA(window, WM_SETUP_REGISTER, 0, 0);
+}
