@@ -4,6 +4,7 @@ set(TAV_WINDOWS_SOURCES
     script/script.cpp
     util/message.cpp
     setup/sequence.cpp
+    setup/state.cpp
     actions/filecopy.cpp
     actions/registry.cpp
     actions/registration.cpp

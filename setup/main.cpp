@@ -14,8 +14,6 @@
    settings or file section, or no window. */
 #define EXIT_STARTUP_FAILED 1
 
-SetupState setup;
-
 static void StartupLoadStrings(void)
 {
     static const struct {

@@ -1,0 +1,3 @@
+#include "setup/state.h"
+
+SetupState setup;
