@@ -41,3 +41,21 @@ option(TAV_TESTS "Build the tests and the scripted-user driver" ON)
 if(TAV_TESTS)
   include(cmake/tests.cmake)
 endif()
+
+# The sample distribution: the demonstration build of Tavelin and the files
+# of sample/, laid out beside SETUP.EXE.
+add_executable(tavelin_demo WIN32 sample/tavelin/main.cpp sample/tavelin/tavelin.rc)
+set_target_properties(tavelin_demo PROPERTIES OUTPUT_NAME Tavelin)
+set_source_files_properties(sample/tavelin/tavelin.rc PROPERTIES OBJECT_DEPENDS ${TAV_GENERATED}/install.ico)
+target_include_directories(tavelin_demo PRIVATE ${TAV_GENERATED})
+target_compile_options(tavelin_demo PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${TAV_WARNINGS}>)
+target_link_options(tavelin_demo PRIVATE -static -static-libgcc -static-libstdc++ -mwindows)
+
+file(GLOB TAV_SAMPLE_FILES ${PROJECT_SOURCE_DIR}/sample/*.*)
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/sample/SETUP.EXE
+  COMMAND python3 ${PROJECT_SOURCE_DIR}/tools/make_sample.py ${PROJECT_SOURCE_DIR}/sample
+          ${PROJECT_BINARY_DIR}/sample $<TARGET_FILE:setup> $<TARGET_FILE:tavelin_demo>
+  DEPENDS setup tavelin_demo ${TAV_SAMPLE_FILES} ${PROJECT_SOURCE_DIR}/tools/make_sample.py
+          ${PROJECT_SOURCE_DIR}/tools/make_tile.py
+  COMMENT "Laying out the sample distribution")
+add_custom_target(sample ALL DEPENDS ${PROJECT_BINARY_DIR}/sample/SETUP.EXE)

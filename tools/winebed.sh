@@ -74,6 +74,11 @@ prepare)
         # unless it manages the windows itself.
         "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
         stop_server
+        # Wine links the user's Desktop and documents to the Unix home; the
+        # tests' shortcuts must stay inside the prefix.
+        for link in "$WINEPREFIX"/drive_c/users/*/*; do
+            if [ -L "$link" ]; then rm -f "$link" && mkdir "$link"; fi
+        done
         mkdir -p "$dir/pristine"
         cp "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" "$WINEPREFIX/userdef.reg" "$dir/pristine/"
         (cd "$WINEPREFIX" && find drive_c -mindepth 1 | LC_ALL=C sort) > "$dir/pristine/files.list"

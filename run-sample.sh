@@ -1,0 +1,54 @@
+#!/bin/sh
+# The main job: installs what is missing, builds SETUP.EXE, lays out the
+# sample distribution and runs its installation under Wine, in French.
+# With a display the installation is yours to click through; without one a
+# scripted user accepts every proposal, screenshots are saved and a receipt
+# of what was installed is printed.
+set -eu
+cd "$(dirname "$0")"
+./tools/bootstrap.sh
+. tools/builds.sh
+builds_configure
+cmake --build "build/$test_arch" -j2 >/dev/null
+[ "$test_arch" = i686 ] || cmake --build build/i686 -j2 >/dev/null
+
+build="build/$test_arch"
+bed="$build/demo"
+if [ "$test_arch" != i686 ]; then
+    echo "Note: this kernel cannot run 32-bit Wine; the sample runs the x86_64 build of the same sources."
+fi
+
+# Every run starts from a pristine prefix of its own, apart from the tests'.
+tools/winebed.sh prepare "$bed"
+tools/winebed.sh restore "$bed"
+
+if [ -n "${DISPLAY:-}" ]; then
+    tools/winebed.sh run "$bed" "$build/sample/SETUP.EXE"
+    status=$?
+    tools/winebed.sh stop "$bed"
+    exit $status
+fi
+
+tools/winebed.sh start "$bed"
+trap 'tools/winebed.sh stop "$bed"' EXIT
+shots="$(pwd)/$build/shots"
+rm -rf "$shots"
+mkdir -p "$shots"
+winpath() { echo "Z:$1" | tr / '\\'; }
+sed "s|SHOTS|$(winpath "$shots" | sed 's/\\/\\\\/g')|" sample/accept-defaults.scenario > "$build/demo/scenario.txt"
+
+status=0
+tools/winebed.sh run "$bed" "$build/userdriver.exe" \
+    --program "$(winpath "$(pwd)/$build/sample/SETUP.EXE")" \
+    --cwd "$(winpath "$(pwd)/$build/sample")" \
+    --scenario "$(winpath "$(pwd)/$build/demo/scenario.txt")" \
+    --transcript "$(winpath "$(pwd)/$build/demo/transcript.txt")" >/dev/null || status=$?
+python3 tools/bmp2png.py "$shots"/*.bmp 2>/dev/null && rm -f "$shots"/*.bmp
+tools/winebed.sh stop "$bed"
+trap - EXIT
+if [ $status -ne 0 ]; then
+    cat "$build/demo/transcript.txt"
+    echo "The sample installation did not go as a user accepting the defaults expects; the transcript above shows where." >&2
+    exit 1
+fi
+python3 tools/receipt.py "$bed" "$build/sample" "$shots"
