@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "actions/registry.h"
+#include "setup/state.h"
+
+namespace {
+
+const char kBase[] = "Software\\TavelinTests";
+
+/* Open registry keys of this process: Wine keeps no handle count, so every
+   handle value is probed for an open key. */
+DWORD HandleCount()
+{
+    DWORD count = 0;
+    for (ULONG_PTR value = 4; value < 0x10000; value += 4) {
+        DWORD subkeys;
+        if (RegQueryInfoKeyA((HKEY)value, NULL, NULL, NULL, &subkeys, NULL, NULL, NULL, NULL,
+                             NULL, NULL, NULL) == ERROR_SUCCESS)
+            count++;
+    }
+    return count;
+}
+
+void ExpectChainReleased()
+{
+    EXPECT_EQ(nullptr, setup.keyChainHead);
+    EXPECT_EQ(nullptr, setup.keyChainTail);
+    EXPECT_EQ(nullptr, setup.keyChainWork);
+}
+
+std::string ReadDirect(const std::string &path, const char *name)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return "(no key)";
+    char buffer[512] = "";
+    DWORD size = sizeof buffer;
+    LONG status = RegQueryValueExA(key, name, NULL, NULL, (BYTE *)buffer, &size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS ? buffer : "(no value)";
+}
+
+/* Each operation must leave the process with the handles it had. */
+class RegistryPaths : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        RegDeleteTreeA(HKEY_CURRENT_USER, kBase);
+        before = HandleCount();
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(before, HandleCount()) << "a key was left open";
+        ExpectChainReleased();
+        RegDeleteTreeA(HKEY_CURRENT_USER, kBase);
+    }
+    LONG Write(const std::string &path, const char *name, const std::string &text)
+    {
+        return RegistryWriteValue(HKEY_CURRENT_USER, path.c_str(), name, REG_SZ, text.c_str(),
+                                  (DWORD)text.size() + 1);
+    }
+    std::string Read(const std::string &path, const char *name, DWORD size = 260)
+    {
+        std::vector<char> buffer(size + 1, 'x');
+        LONG status = RegistryReadValue(HKEY_CURRENT_USER, path.c_str(), name, buffer.data(), size);
+        ExpectChainReleased();
+        if (status != ERROR_SUCCESS)
+            return "error " + std::to_string(status);
+        return buffer.data();
+    }
+    DWORD before = 0;
+};
+
+}  // namespace
+
+TEST_F(RegistryPaths, WriteCreatesEveryKeyThenReadsBack)
+{
+    std::string path = std::string(kBase) + "\\Un\\Deux\\Trois";
+    EXPECT_EQ(ERROR_SUCCESS, Write(path, "Valeur", "donn\xE9" "e"));
+    ExpectChainReleased();
+    EXPECT_EQ("donn\xE9" "e", ReadDirect(path, "Valeur"));
+    EXPECT_EQ("donn\xE9" "e", Read(path, "Valeur"));
+    EXPECT_EQ(ERROR_SUCCESS, Write(path, "", "par d\xE9" "faut"));
+    EXPECT_EQ("par d\xE9" "faut", Read(path, ""));
+}
+
+TEST_F(RegistryPaths, EmptyTrailingAndDoubledSeparators)
+{
+    EXPECT_EQ(ERROR_SUCCESS, Write(std::string(kBase) + "\\A\\", "v", "trailing"));
+    EXPECT_EQ("trailing", ReadDirect(std::string(kBase) + "\\A", "v"));
+    EXPECT_EQ(ERROR_SUCCESS, Write(std::string(kBase) + "\\\\B", "v", "double"));
+    EXPECT_EQ("double", ReadDirect(std::string(kBase) + "\\B", "v"));
+    EXPECT_EQ("double", Read(std::string(kBase) + "\\\\B\\", "v"));
+
+    /* the empty path is the root key itself */
+    EXPECT_EQ(ERROR_SUCCESS, Write("", "TavelinTestsValue", "racine"));
+    EXPECT_EQ("racine", Read("", "TavelinTestsValue"));
+    RegDeleteValueA(HKEY_CURRENT_USER, "TavelinTestsValue");
+}
+
+TEST_F(RegistryPaths, LongComponentIsCutTo260)
+{
+    std::string component(300, 'c');
+    std::string path = std::string(kBase) + "\\" + component + "\\Fin";
+    LONG status = Write(path, "v", "long");
+    ExpectChainReleased();
+    if (status == ERROR_SUCCESS) {
+        EXPECT_EQ("long", ReadDirect(std::string(kBase) + "\\" + component.substr(0, 260) + "\\Fin", "v"));
+        EXPECT_EQ("long", Read(path, "v"));
+    } else {
+        /* the registry refuses names over 255 characters: the walk stops
+           there and says why */
+        EXPECT_EQ(ERROR_INVALID_PARAMETER, status);
+    }
+}
+
+TEST_F(RegistryPaths, MissingKeyAndMissingValue)
+{
+    EXPECT_EQ("error 2", Read(std::string(kBase) + "\\Absente\\Encore", "v"));
+    EXPECT_EQ(ERROR_SUCCESS, Write(kBase, "v", "x"));
+    EXPECT_EQ("error 2", Read(kBase, "absente"));
+}
+
+TEST_F(RegistryPaths, BufferTooSmallFails)
+{
+    EXPECT_EQ(ERROR_SUCCESS, Write(kBase, "v", "0123456789"));
+    EXPECT_EQ("error 234", Read(kBase, "v", 5));
+    EXPECT_EQ("0123456789", Read(kBase, "v", 11));
+}
+
+TEST_F(RegistryPaths, TextStoredWithoutTerminatorIsTerminated)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kBase, 0, NULL, 0, KEY_SET_VALUE,
+                                             NULL, &key, NULL));
+    RegSetValueExA(key, "brut", 0, REG_SZ, (const BYTE *)"abcdef", 6);
+    RegSetValueExA(key, "binaire", 0, REG_BINARY, (const BYTE *)"ABCDEFGH", 8);
+    RegCloseKey(key);
+    EXPECT_EQ("abcdef", Read(kBase, "brut", 64));
+    EXPECT_EQ("ABCDEFGH", Read(kBase, "binaire", 64));
+    /* filled to the last byte with no room for a terminator: not a text that fits */
+    EXPECT_EQ("error 234", Read(kBase, "binaire", 8));
+}
+
+TEST_F(RegistryPaths, ChainHoldsOneOpenKeyPerComponent)
+{
+    ASSERT_EQ(ERROR_SUCCESS, Write(std::string(kBase) + "\\P\\Q", "v", "x"));
+    HKEY result = NULL;
+    ASSERT_EQ(ERROR_SUCCESS, KeyChainOpen(HKEY_CURRENT_USER, "Software\\TavelinTests\\P\\Q",
+                                          KEY_QUERY_VALUE, &result));
+    std::vector<HKEY> keys;
+    for (KeyChainNode *n = setup.keyChainHead; n != nullptr; n = n->next)
+        keys.push_back(n->keyHandle);
+    ASSERT_EQ(5u, keys.size());
+    EXPECT_EQ(HKEY_CURRENT_USER, keys[0]);
+    EXPECT_EQ(keys.back(), result);
+    EXPECT_EQ(setup.keyChainTail->keyHandle, result);
+    EXPECT_EQ(before + 4, HandleCount());
+    KeyChainRelease();
+    ExpectChainReleased();
+    for (size_t i = 1; i < keys.size(); i++) {
+        DWORD subkeys;
+        EXPECT_NE(ERROR_SUCCESS, RegQueryInfoKeyA(keys[i], NULL, NULL, NULL, &subkeys, NULL, NULL,
+                                                  NULL, NULL, NULL, NULL, NULL))
+            << "key " << i << " still open";
+    }
+}
