@@ -37,11 +37,15 @@ function(tav_wine_test name)
   if(T_FRESH)
     list(APPEND environment "TAV_FRESH=1")
   endif()
+  # The variables are set by env(1) in front of the emulator: gtest_discover_tests
+  # flattens its PROPERTIES, so a list-valued ENVIRONMENT there would swallow
+  # the properties after it (the fixture, the lock and the time-out).
+  set_target_properties(${name} PROPERTIES
+    CROSSCOMPILING_EMULATOR "env;${environment};${CMAKE_CROSSCOMPILING_EMULATOR}")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     PROPERTIES
-      ENVIRONMENT "${environment}"
       FIXTURES_REQUIRED winebed
       RESOURCE_LOCK winebed
       TIMEOUT 120)
@@ -52,5 +56,64 @@ tav_wine_test(unit_tests
     tests/unit/text_test.cpp
     tests/unit/scan_test.cpp
     tests/unit/resources_test.cpp
+    tests/unit/dirpath_test.cpp
+    tests/unit/progress_test.cpp
+    tests/unit/registry_test.cpp
+    tests/unit/script_load_test.cpp
   LIBRARIES tavcore)
 add_dependencies(unit_tests setup)
+
+# The scripted user: a library for the tests and a command-line program.
+add_library(driverlib STATIC tools/driver/driver.cpp)
+target_include_directories(driverlib PUBLIC ${PROJECT_SOURCE_DIR})
+target_compile_options(driverlib PRIVATE ${TAV_WARNINGS})
+target_link_libraries(driverlib PUBLIC ole32 uuid shell32 gdi32 user32 advapi32)
+
+add_executable(userdriver tools/driver/main.cpp)
+target_compile_options(userdriver PRIVATE ${TAV_WARNINGS})
+target_link_options(userdriver PRIVATE ${TAV_TEST_LINK})
+target_link_libraries(userdriver PRIVATE driverlib)
+target_link_libraries(unit_tests PRIVATE driverlib)
+
+# End-to-end tests: SETUP.EXE played by the scripted user.
+add_library(e2esupport STATIC tests/e2e/support.cpp)
+target_include_directories(e2esupport PUBLIC ${PROJECT_SOURCE_DIR})
+target_compile_options(e2esupport PRIVATE ${TAV_WARNINGS})
+target_link_libraries(e2esupport PUBLIC driverlib gtest)
+
+tav_wine_test(e2e_tests FRESH
+  SOURCES
+    tests/e2e/startup_test.cpp
+  LIBRARIES e2esupport)
+add_dependencies(e2e_tests setup)
+
+# The scripted user's own tests, on a dialog of their own.
+add_executable(dialogbed WIN32 tests/e2e/dialogbed.cpp)
+target_compile_options(dialogbed PRIVATE ${TAV_WARNINGS})
+target_link_options(dialogbed PRIVATE ${TAV_TEST_LINK} -mwindows)
+tav_wine_test(driver_tests
+  SOURCES
+    tests/e2e/driver_test.cpp
+  LIBRARIES e2esupport)
+add_dependencies(driver_tests dialogbed userdriver)
+
+# The installation itself: directory, copy, progress, registration, shortcuts.
+tav_wine_test(install_tests FRESH
+  SOURCES
+    tests/e2e/install_test.cpp
+  LIBRARIES e2esupport)
+add_dependencies(install_tests setup)
+
+# The shipped program itself: PE32, GUI, system DLLs only.
+set(TAV_PRODUCT_EXE "" CACHE FILEPATH "The i686 SETUP.EXE when the tests run another build")
+if(TAV_PRODUCT_EXE)
+  add_test(NAME product.imports COMMAND ${PROJECT_SOURCE_DIR}/tools/check-imports.sh ${TAV_PRODUCT_EXE})
+elseif(TAV_ARCH STREQUAL "i686")
+  add_test(NAME product.imports COMMAND ${PROJECT_SOURCE_DIR}/tools/check-imports.sh $<TARGET_FILE:setup>)
+endif()
+
+tav_wine_test(complete_tests FRESH
+  SOURCES
+    tests/e2e/complete_test.cpp
+  LIBRARIES e2esupport)
+add_dependencies(complete_tests setup)

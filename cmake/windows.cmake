@@ -26,7 +26,7 @@ add_custom_command(
   DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_icons.py
   COMMENT "Drawing the INSTALL icons")
 set_source_files_properties(resources/setup.rc PROPERTIES
-  OBJECT_DEPENDS "${TAV_GENERATED}/install.ico;${PROJECT_SOURCE_DIR}/util/strings.h;${PROJECT_SOURCE_DIR}/resources/ids.h")
+  OBJECT_DEPENDS "${TAV_GENERATED}/install.ico;${PROJECT_SOURCE_DIR}/resources/setup.manifest;${PROJECT_SOURCE_DIR}/util/strings.h;${PROJECT_SOURCE_DIR}/resources/ids.h")
 
 add_executable(setup WIN32 setup/main.cpp resources/setup.rc)
 set_target_properties(setup PROPERTIES OUTPUT_NAME SETUP SUFFIX .EXE

@@ -14,6 +14,22 @@
    settings or file section, or no window. */
 #define EXIT_STARTUP_FAILED 1
 
+/* Only the system directory is searched for DLLs, so that DLLs planted beside
+   SETUP.EXE in a download folder are never loaded. Looked up at run time:
+   older systems without the update have no such function. */
+static void StartupRestrictDllSearch(void)
+{
+    typedef BOOL(WINAPI * SetDefaultDllDirectoriesFunction)(DWORD);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    SetDefaultDllDirectoriesFunction restrictSearch = NULL;
+    if (kernel != NULL)
+        restrictSearch = (SetDefaultDllDirectoriesFunction)(void (*)(void))GetProcAddress(
+            kernel, "SetDefaultDllDirectories");
+    if (restrictSearch != NULL)
+        restrictSearch(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SetDllDirectoryA("");
+}
+
 static void StartupLoadStrings(void)
 {
     static const struct {
@@ -149,10 +165,18 @@ static void RunMessageLoop(int *exitCode)
     MSG message;
     for (;;) {
         /* The progress dialog's own messages go first, and only to its
-           keyboard handling, so Cancel is seen before the next chunk. */
+           keyboard handling, so Cancel is seen before the next chunk. The
+           quit message comes out of this filtered peek too: the closing
+           message may be shown while the dialog is still open, and the quit
+           posted then must still end the loop. */
         while (setup.progressDialog != NULL &&
-               PeekMessageA(&message, setup.progressDialog, 0, 0, PM_REMOVE))
+               PeekMessageA(&message, setup.progressDialog, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                *exitCode = (int)message.wParam;
+                return;
+            }
             IsDialogMessageA(setup.progressDialog, &message);
+        }
 
         BOOL got = GetMessageA(&message, NULL, 0, 0);
         if (got == 0 || got == -1)
@@ -172,6 +196,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     (void)show;
     int exitCode = EXIT_STARTUP_FAILED;
 
+    StartupRestrictDllSearch();
     setup.instance = instance;
     StartupLoadStrings();
     StartupRegisterClass();

@@ -117,16 +117,24 @@ bool ParseTemplate(const char *name, Template *out)
     return true;
 }
 
+struct FoundLanguage {
+    LANGID language;
+    bool seen;
+};
+
+BOOL CALLBACK RememberLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR param)
+{
+    FoundLanguage *found = (FoundLanguage *)param;
+    found->language = language;
+    found->seen = true;
+    return TRUE;
+}
+
 LANGID TemplateLanguage(const char *name)
 {
-    struct Found { LANGID language; bool seen; } found = { 0, false };
-    EnumResourceLanguagesA(LoadSetupExe(), (LPCSTR)RT_DIALOG, name,
-        [](HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR param) -> BOOL {
-            Found *f = (Found *)param;
-            f->language = language;
-            f->seen = true;
-            return TRUE;
-        }, (LONG_PTR)&found);
+    FoundLanguage found = { 0, false };
+    EnumResourceLanguagesA(LoadSetupExe(), (LPCSTR)RT_DIALOG, name, RememberLanguage,
+                           (LONG_PTR)&found);
     return found.seen ? found.language : 0;
 }
 

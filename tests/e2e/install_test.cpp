@@ -1,0 +1,423 @@
+/* The installation as the user runs it: the Directory dialog, the chunked
+   copy with its progress dialog and Cancel, the failures of the copy, and the
+   closing message. */
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <stdlib.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/e2e/support.h"
+
+namespace {
+
+const int kPath = 257;
+const int kSize = 258;
+const int kInstall = 259;
+const int kCancel = 260;
+const int kProgressLabel = 256;
+const int kProgressFileText = 260;
+const int kProgressCancel = 261;
+
+const char kTitle[] = "Installation de Tavelin";
+const char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tavelin.exe";
+const char kSuccess[] =
+    "Installation normalement terminée. Une icône \"Tavelin\" a été créée sur votre bureau "
+    "ainsi qu'un dossier dans votre menu \"Démarrer\\programmes\".";
+const char kIncomplete[] =
+    "L'installation n'a pas été effectuée correctement dans sa totalité ! Vous devriez "
+    "réinstaller après correction du problème !";
+const char kCancelled[] = "Installation abandonnée.";
+
+std::string Script(const std::string &files, const std::string &directory = "C:\\Tavelin")
+{
+    return "[Installer]\r\nApplication=Tavelin\r\nTitre=Installation de Tavelin\r\n"
+           "R\xE9pertoire=" + directory + "\r\n[Fichiers]\r\n" + files;
+}
+
+/* Bytes that differ from one position to the next, so a misplaced chunk shows. */
+std::string Bytes(size_t n, unsigned seed)
+{
+    std::string s(n, '\0');
+    unsigned x = seed * 2654435761u + 1;
+    for (size_t i = 0; i < n; i++) {
+        x = x * 1103515245u + 12345u;
+        s[i] = (char)(x >> 16);
+    }
+    return s;
+}
+
+DriverStep Backdrop() { return Expect("", {}, "Installer"); }
+
+DriverStep Directory(std::vector<DriverAction> actions)
+{
+    DriverStep step = Expect(kTitle, actions, "#32770");
+    step.control = "&Installer";
+    return step;
+}
+
+DriverStep InstallTo(const std::string &dir) { return Directory({ Type(kPath, dir), Press(kInstall) }); }
+
+DriverStep Progress(std::vector<DriverAction> actions = {}, bool optional = true)
+{
+    DriverStep step = Expect(kTitle, actions, "#32770", optional);
+    step.control = "Avancement global";
+    return step;
+}
+
+DriverStep QuestionNo() { return Expect("Souhaitez vous configurer", { Press(IDNO) }); }
+DriverStep Closing(const char *text) { return Expect(text, { Press(IDOK) }); }
+
+const DriverWindow *FindBox(const DriverResult &result, const std::string &text)
+{
+    for (const DriverWindow &w : result.windows)
+        if (w.messageBox && w.text.find(text) != std::string::npos)
+            return &w;
+    return nullptr;
+}
+
+void ExpectFile(const std::string &path, const std::string &bytes)
+{
+    std::string got;
+    ASSERT_TRUE(TestReadFile(path, &got)) << path;
+    EXPECT_EQ(bytes.size(), got.size()) << path;
+    EXPECT_TRUE(bytes == got) << path << " differs from its source";
+}
+
+bool Exists(const std::string &path)
+{
+    return GetFileAttributesA(DriverToAnsi(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+/* Sets the three times of a file to a fixed day long ago. */
+void SetOldTimes(const std::string &path, int day)
+{
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, f);
+    SYSTEMTIME created = { 2001, 2, 0, (WORD)day, 10, 11, 12, 0 };
+    SYSTEMTIME accessed = { 2002, 3, 0, (WORD)day, 13, 14, 15, 0 };
+    SYSTEMTIME written = { 2003, 4, 0, (WORD)day, 16, 17, 18, 0 };
+    FILETIME c, a, w;
+    SystemTimeToFileTime(&created, &c);
+    SystemTimeToFileTime(&accessed, &a);
+    SystemTimeToFileTime(&written, &w);
+    EXPECT_TRUE(SetFileTime(f, &c, &a, &w));
+    CloseHandle(f);
+}
+
+void ExpectSameTimes(const std::string &a, const std::string &b)
+{
+    FILETIME t[2][3];
+    const std::string *paths[2] = { &a, &b };
+    for (int i = 0; i < 2; i++) {
+        HANDLE f = CreateFileA(paths[i]->c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                               OPEN_EXISTING, 0, NULL);
+        ASSERT_NE(INVALID_HANDLE_VALUE, f) << *paths[i];
+        GetFileTime(f, &t[i][0], &t[i][1], &t[i][2]);
+        CloseHandle(f);
+    }
+    for (int k = 0; k < 3; k++)
+        EXPECT_EQ(0, CompareFileTime(&t[0][k], &t[1][k])) << "time " << k << " of " << b;
+}
+
+std::string AppPath()
+{
+    std::string value;
+    if (!DriverReadRegistryString(HKEY_LOCAL_MACHINE, kAppPaths, "", &value))
+        return "(none)";
+    return value;
+}
+
+std::string WindowsDir()
+{
+    char dir[MAX_PATH];
+    GetWindowsDirectoryA(dir, sizeof dir);
+    return dir;
+}
+
+}  // namespace
+
+TEST(Install, TwoFilesCopiedWithTheirTimes)
+{
+    std::string dir = TestDir();
+    std::string inst = dir + "\\inst";
+    TestMakeDist(dir, Script("Premier=UN.TXT\r\nSecond=DEUX.TXT\r\n"));
+    std::string one = Bytes(10000, 1), two = Bytes(3000, 2);
+    TestWriteFile(dir + "\\UN.TXT", one);
+    TestWriteFile(dir + "\\DEUX.TXT", two);
+    SetOldTimes(dir + "\\UN.TXT", 5);
+    SetOldTimes(dir + "\\DEUX.TXT", 6);
+
+    DriverResult r = TestPlay(dir, { Backdrop(), InstallTo(inst), Progress(), QuestionNo(),
+                                     Closing(kSuccess) });
+    ASSERT_TRUE(r.ok) << r.failure;
+    EXPECT_EQ(0u, r.exitCode);
+    /* times first: reading the files afterwards may move their access time */
+    ExpectSameTimes(dir + "\\UN.TXT", inst + "\\UN.TXT");
+    ExpectSameTimes(dir + "\\DEUX.TXT", inst + "\\DEUX.TXT");
+    ExpectFile(inst + "\\UN.TXT", one);
+    ExpectFile(inst + "\\DEUX.TXT", two);
+
+    const DriverWindow *closing = FindBox(r, kSuccess);
+    ASSERT_NE(nullptr, closing);
+    EXPECT_EQ(kTitle, closing->caption);
+    EXPECT_EQ("information", closing->icon);
+    EXPECT_EQ(std::vector<int>{ IDOK }, closing->buttons);
+    EXPECT_EQ("backdrop", closing->owner);
+    EXPECT_EQ(inst + "\\Tavelin.exe", AppPath());
+}
+
+TEST(Install, DirectoryDialogProposesProgramFiles)
+{
+    std::string dir = TestDir();
+    TestMakeDist(dir, Script(""));
+    DriverResult r = TestPlay(dir, { Backdrop(), Directory({ Press(kCancel) }) });
+    ASSERT_TRUE(r.ok) << r.failure;
+    ASSERT_EQ(2u, r.windows.size());
+    const DriverWindow &d = r.windows[1];
+    std::string programFiles;
+    ASSERT_TRUE(DriverReadRegistryString(HKEY_LOCAL_MACHINE,
+                                         "Software\\Microsoft\\Windows\\CurrentVersion",
+                                         "ProgramFilesDir", &programFiles));
+    EXPECT_EQ("C:\\Program Files", programFiles);
+    ASSERT_NE(nullptr, d.Control(kPath));
+    EXPECT_EQ(programFiles + "\\Tavelin", d.Control(kPath)->text);
+    EXPECT_EQ("Installer Tavelin dans le répertoire:", d.Control(256)->text);
+    EXPECT_EQ("Cette installation requiert 0 Kb.", d.Control(kSize)->text);
+    EXPECT_EQ("backdrop", d.owner);
+}
+
+TEST(Install, WithoutProgramFilesDirTheScriptDirectoryStays)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                                           "Software\\Microsoft\\Windows\\CurrentVersion", 0,
+                                           KEY_SET_VALUE, &key));
+    RegDeleteValueA(key, "ProgramFilesDir");
+    RegCloseKey(key);
+
+    std::string dir = TestDir();
+    TestMakeDist(dir, Script("", "D:\\Mes Outils\\Tav"));
+    DriverResult r = TestPlay(dir, { Backdrop(), Directory({ Press(kCancel) }) });
+    ASSERT_TRUE(r.ok) << r.failure;
+    ASSERT_EQ(2u, r.windows.size());
+    EXPECT_EQ("D:\\Mes Outils\\Tav", r.windows[1].Control(kPath)->text);
+}
+
+TEST(Install, SizeTextRoundsUpToKilobytes)
+{
+    const struct { size_t bytes; const char *text; } cases[] = {
+        { 0, "0" }, { 1, "1" }, { 1024, "1" }, { 1025, "2" },
+    };
+    std::string dir = TestDir();
+    TestMakeDist(dir, Script("F=F.BIN\r\n"));
+    for (const auto &c : cases) {
+        TestWriteFile(dir + "\\F.BIN", std::string(c.bytes, 'x'));
+        DriverResult r = TestPlay(dir, { Backdrop(), Directory({ Escape() }) });
+        ASSERT_TRUE(r.ok) << r.failure;
+        ASSERT_EQ(2u, r.windows.size());
+        EXPECT_EQ(std::string("Cette installation requiert ") + c.text + " Kb.",
+                  r.windows[1].Control(kSize)->text) << c.bytes << " bytes";
+    }
+}
+
+TEST(Install, TypedDirectoryIsNormalised)
+{
+    std::string dir = TestDir();
+    TestMakeDist(dir, Script(""));
+    const struct { const char *typed; std::string expected; } cases[] = {
+        { "D:\\Prog\\Ed", "D:\\Prog\\Ed" },
+        { "D:Prog", "D:\\Prog" },
+        { "D:", "D:\\" },
+        { "\\Prog", "C:\\Prog" },
+        { "\\\\Prog", "C:\\\\Prog" },
+        { "Prog", dir + "\\Prog" },
+        { "", dir + "\\" },
+    };
+    for (const auto &c : cases) {
+        DriverResult r = TestPlay(dir, { Backdrop(), InstallTo(c.typed), Progress(),
+                                         QuestionNo(), Closing(kSuccess) });
+        ASSERT_TRUE(r.ok) << r.failure;
+        EXPECT_EQ(c.expected + "\\Tavelin.exe", AppPath()) << "typed " << c.typed;
+    }
+}
+
+TEST(Install, CancelEscapeAndCloseBoxEndTheDirectoryDialog)
+{
+    std::string dir = TestDir();
+    TestMakeDist(dir, Script("F=F.TXT\r\n"));
+    TestWriteFile(dir + "\\F.TXT", "contenu");
+    const DriverAction answers[] = { Press(kCancel), Escape(), Close() };
+    for (const DriverAction &answer : answers) {
+        DriverResult r = TestPlay(dir, { Backdrop(), Directory({ answer }) });
+        ASSERT_TRUE(r.ok) << r.failure;
+        EXPECT_EQ(0u, r.exitCode);
+        EXPECT_EQ(2u, r.windows.size()) << "no closing message";
+    }
+    EXPECT_FALSE(Exists("C:\\Program Files\\Tavelin"));
+    EXPECT_EQ("(none)", AppPath());
+}
+
+TEST(Install, ProgressLabelShowsValueThenKey)
+{
+    std::string dir = TestDir();
+    std::string inst = dir + "\\inst";
+    TestMakeDist(dir, Script("Clef=%GRAND.DAT;SOURCE.DAT\r\n"));
+    std::string big = Bytes(6 * 1024 * 1024, 3);
+    TestWriteFile(dir + "\\SOURCE.DAT", big);
+    DriverResult r = TestPlay(dir, { Backdrop(), InstallTo(inst),
+                                     Progress({ WaitText(kProgressLabel, "GRAND.DAT;SOURCE.DAT : Clef") },
+                                              false),
+                                     QuestionNo(), Closing(kSuccess) });
+    ASSERT_TRUE(r.ok) << r.failure;
+    ExpectFile(WindowsDir() + "\\GRAND.DAT", big);
+    EXPECT_FALSE(Exists(inst + "\\GRAND.DAT"));
+}
+
+TEST(Install, CancelDuringALargeFileKeepsThePartialFile)
+{
+    std::string dir = TestDir();
+    std::string inst = dir + "\\inst";
+    TestMakeDist(dir, Script("Gros=GROS.DAT\r\nApres=APRES.TXT\r\n"));
+    std::string big = Bytes(24 * 1024 * 1024, 4);
+    TestWriteFile(dir + "\\GROS.DAT", big);
+    TestWriteFile(dir + "\\APRES.TXT", "apres");
+    DriverResult r = TestPlay(dir, { Backdrop(), InstallTo(inst),
+                                     Progress({ WaitPercent(kProgressFileText, 5),
+                                                Press(kProgressCancel) }, false),
+                                     Closing(kCancelled) });
+    ASSERT_TRUE(r.ok) << r.failure;
+    EXPECT_EQ(0u, r.exitCode);
+    std::string partial;
+    ASSERT_TRUE(TestReadFile(inst + "\\GROS.DAT", &partial));
+    EXPECT_GT(partial.size(), 0u);
+    EXPECT_LT(partial.size(), big.size());
+    EXPECT_EQ(0u, partial.size() % 8192);
+    EXPECT_TRUE(big.compare(0, partial.size(), partial) == 0);
+    EXPECT_FALSE(Exists(inst + "\\APRES.TXT"));
+    EXPECT_EQ("(none)", AppPath()) << "no registry entry after a cancel";
+    EXPECT_EQ(nullptr, FindBox(r, "Souhaitez vous"));
+}
+
+TEST(Install, DestinationThatCannotBeOpened)
+{
+    std::string dir = TestDir();
+    std::string inst = dir + "\\inst";
+    TestMakeDist(dir, Script("Bloque=BLOQUE\r\nSuite=SUITE.TXT\r\n"));
+    TestWriteFile(dir + "\\BLOQUE", "x");
+    TestWriteFile(dir + "\\SUITE.TXT", "suite");
+    CreateDirectoryA(inst.c_str(), NULL);
+    CreateDirectoryA((inst + "\\BLOQUE").c_str(), NULL);   /* a directory in the way */
+
+    /* OK goes on with the next file */
+    DriverResult ok = TestPlay(dir, { Backdrop(), InstallTo(inst), Progress(),
+                                      Expect("Ne peut ouvrir", { Press(IDOK) }), Progress(),
+                                      QuestionNo(), Closing(kIncomplete) });
+    ASSERT_TRUE(ok.ok) << ok.failure;
+    const DriverWindow *box = FindBox(ok, "Ne peut ouvrir");
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ("Ne peut ouvrir \"" + inst + "\\BLOQUE\" !", box->text);
+    EXPECT_EQ("Installer", box->caption);
+    EXPECT_EQ("error", box->icon);
+    EXPECT_EQ((std::vector<int>{ IDOK, IDCANCEL }), box->buttons);
+    EXPECT_EQ("backdrop", box->owner);
+    ExpectFile(inst + "\\SUITE.TXT", "suite");
+
+    /* Cancel goes straight to the closing message, the progress dialog still open */
+    DeleteFileA((inst + "\\SUITE.TXT").c_str());
+    DriverResult cancel = TestPlay(dir, { Backdrop(), InstallTo(inst), Progress(),
+                                          Expect("Ne peut ouvrir", { Press(IDCANCEL) }),
+                                          Closing(kIncomplete) });
+    ASSERT_TRUE(cancel.ok) << cancel.failure;
+    const DriverWindow *closing = FindBox(cancel, kIncomplete);
+    ASSERT_NE(nullptr, closing);
+    EXPECT_EQ(2u, closing->othersVisible.size()) << "backdrop and progress dialog";
+    EXPECT_FALSE(Exists(inst + "\\SUITE.TXT"));
+}
+
+TEST(Install, MissingSourceIsReportedAndTheRestInstalled)
+{
+    std::string dir = TestDir();
+    std::string inst = dir + "\\inst";
+    TestMakeDist(dir, Script("A=A.TXT\r\nManque=MANQUE.TXT\r\nB=B.TXT\r\n"));
+    TestWriteFile(dir + "\\A.TXT", "a");
+    TestWriteFile(dir + "\\B.TXT", "b");
+    DriverResult r = TestPlay(dir, { Expect("MANQUE.TXT", { Press(IDOK) }), Backdrop(),
+                                     InstallTo(inst), Progress(), QuestionNo(),
+                                     Closing(kIncomplete) });
+    ASSERT_TRUE(r.ok) << r.failure;
+    ASSERT_FALSE(r.windows.empty());
+    EXPECT_EQ("Ne peut ouvrir \"" + dir + "\\MANQUE.TXT\" !", r.windows[0].text);
+    EXPECT_EQ("information", r.windows[0].icon);
+    ExpectFile(inst + "\\A.TXT", "a");
+    ExpectFile(inst + "\\B.TXT", "b");
+}
+
+TEST(Install, EntryForms)
+{
+    std::string dir = TestDir();
+    std::string inst = dir + "\\inst";
+    TestMakeDist(dir, Script("Trois=x;y;z\r\n"
+                             "; un commentaire\r\n"
+                             "\r\n"
+                             "Systeme=%TAVSYS.DLL\r\n"
+                             "Profond=a\\b\\f;F.TXT\r\n"
+                             "Vide=VIDE.TXT\r\n"
+                             "Juste=JUSTE.BIN\r\n"
+                             "Long=LONG.TXT\r\n"));
+    std::string z = Bytes(100, 5), sys = Bytes(777, 6), f = Bytes(5000, 7);
+    std::string exact = Bytes(16384, 8), shorter = Bytes(10, 9);
+    TestWriteFile(dir + "\\z", z);
+    TestWriteFile(dir + "\\TAVSYS.DLL", sys);
+    TestWriteFile(dir + "\\F.TXT", f);
+    TestWriteFile(dir + "\\VIDE.TXT", "");
+    TestWriteFile(dir + "\\JUSTE.BIN", exact);
+    TestWriteFile(dir + "\\LONG.TXT", shorter);
+    TestWriteFile(inst + "\\LONG.TXT", Bytes(30000, 10));   /* an older, longer file */
+
+    DriverResult r = TestPlay(dir, { Backdrop(), InstallTo(inst), Progress(), QuestionNo(),
+                                     Closing(kSuccess) });
+    ASSERT_TRUE(r.ok) << r.failure;
+    ExpectFile(inst + "\\x;y", z);
+    ExpectFile(WindowsDir() + "\\TAVSYS.DLL", sys);
+    ExpectFile(inst + "\\a\\b\\f", f);
+    ExpectFile(inst + "\\VIDE.TXT", "");
+    ExpectFile(inst + "\\JUSTE.BIN", exact);
+    ExpectFile(inst + "\\LONG.TXT", shorter);
+}
+
+TEST(Install, ClosingTheBackdropDuringTheCopyEndsTheProgram)
+{
+    std::string dir = TestDir();
+    std::string inst = dir + "\\inst";
+    TestMakeDist(dir, Script("Gros=GROS.DAT\r\n"));
+    TestWriteFile(dir + "\\GROS.DAT", Bytes(24 * 1024 * 1024, 11));
+
+    /* Once the copy runs, the user closes the backdrop from its system menu. */
+    DriverResult r;
+    std::thread play([&] {
+        r = TestPlay(dir, { Backdrop(), InstallTo(inst), Progress() });
+    });
+    HWND backdrop = NULL;
+    for (int i = 0; i < 2000 && backdrop == NULL; i++) {
+        HWND progress = FindWindowA("#32770", kTitle);
+        if (progress != NULL && GetDlgItem(progress, kProgressFileText) != NULL) {
+            char text[16] = "";
+            GetDlgItemTextA(progress, kProgressFileText, text, sizeof text);
+            if (atoi(text) >= 5)
+                backdrop = FindWindowA("Installer", kTitle);
+        }
+        if (backdrop == NULL)
+            Sleep(10);
+    }
+    ASSERT_NE(nullptr, backdrop);
+    PostMessageA(backdrop, WM_SYSCOMMAND, SC_CLOSE, 0);
+    play.join();
+    ASSERT_TRUE(r.ok) << r.failure;
+    EXPECT_EQ(0u, r.exitCode);
+    EXPECT_EQ(3u, r.windows.size()) << "no closing message";
+    EXPECT_EQ("(none)", AppPath());
+}

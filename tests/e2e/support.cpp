@@ -1,0 +1,183 @@
+#include "tests/e2e/support.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <stdlib.h>
+
+namespace {
+
+std::wstring Wide(const std::string &text)
+{
+    int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, NULL, 0);
+    std::wstring out((size_t)(n > 0 ? n : 1), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &out[0], n);
+    out.resize(out.size() - 1);
+    return out;
+}
+
+std::string FromEnvironment(const char *variable, const char *name)
+{
+    const char *dir = getenv(variable);
+    EXPECT_NE(dir, nullptr) << variable << " is not set";
+    std::string path = std::string("Z:") + (dir ? dir : "") + "/" + name;
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+void RemoveTree(const std::wstring &path)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            std::wstring full = path + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(full);
+            } else {
+                SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(full.c_str());
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+void MakeDirectories(const std::wstring &path)
+{
+    for (size_t at = path.find(L'\\', 3); at != std::wstring::npos;
+         at = path.find(L'\\', at + 1))
+        CreateDirectoryW(path.substr(0, at).c_str(), NULL);
+    CreateDirectoryW(path.c_str(), NULL);
+}
+
+}  // namespace
+
+std::string TestBuildPath(const char *name)
+{
+    return FromEnvironment("TAV_BUILD_DIR", name);
+}
+
+std::string TestSourcePath(const char *name)
+{
+    return FromEnvironment("TAV_SOURCE_DIR", name);
+}
+
+std::string TestDir()
+{
+    const testing::TestInfo *test = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = test != nullptr
+                           ? std::string(test->test_suite_name()) + "." + test->name()
+                           : std::string("outside");
+    for (char &c : name)
+        if (c == '/' || c == '\\' || c == ':' || c == '*' || c == '?')
+            c = '_';
+    std::string dir = "C:\\tests\\" + name;
+    RemoveTree(Wide(dir));
+    MakeDirectories(Wide(dir));
+    DWORD attributes = GetFileAttributesW(Wide(dir).c_str());
+    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        << "cannot create " << dir;
+    return dir;
+}
+
+void TestMakeDist(const std::string &dir, const std::string &script)
+{
+    std::string program = dir + "\\SETUP.EXE";
+    MakeDirectories(Wide(dir));
+    ASSERT_TRUE(CopyFileW(Wide(TestBuildPath("SETUP.EXE")).c_str(), Wide(program).c_str(), FALSE))
+        << "cannot copy SETUP.EXE to " << dir;
+    TestWriteFile(dir + "\\SETUP.INF", script);
+}
+
+void TestWriteFile(const std::string &path, const std::string &bytes)
+{
+    std::wstring wide = Wide(path);
+    size_t slash = wide.rfind(L'\\');
+    if (slash != std::wstring::npos && slash > 2)
+        MakeDirectories(wide.substr(0, slash));
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot create " << path;
+    DWORD written = 0;
+    BOOL ok = bytes.empty() ||
+              WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
+    CloseHandle(file);
+    ASSERT_TRUE(ok && written == bytes.size()) << "cannot write " << path;
+}
+
+bool TestReadFile(const std::string &path, std::string *bytes)
+{
+    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    bytes->clear();
+    char buffer[8192];
+    DWORD got = 0;
+    BOOL ok;
+    while ((ok = ReadFile(file, buffer, sizeof buffer, &got, NULL)) && got > 0)
+        bytes->append(buffer, got);
+    CloseHandle(file);
+    return ok != FALSE;
+}
+
+DriverResult TestPlayProgram(const std::string &program, const std::string &cwd,
+                             const std::vector<DriverStep> &steps, int timeoutMs)
+{
+    DriverRun run;
+    run.program = program;
+    run.directory = cwd;
+    run.timeoutMs = timeoutMs;
+    DriverResult result = DriverPlay(run, steps);
+    if (!result.ok)
+        std::cout << "---- transcript of the run\n" << result.transcript << "----\n";
+    return result;
+}
+
+DriverResult TestPlay(const std::string &dir, const std::vector<DriverStep> &steps,
+                      const std::string &cwd)
+{
+    return TestPlayProgram(dir + "\\SETUP.EXE", cwd.empty() ? dir : cwd, steps);
+}
+
+DriverStep Expect(const std::string &match, std::vector<DriverAction> actions,
+                  const std::string &className, bool optional)
+{
+    DriverStep step;
+    step.match = match;
+    step.className = className;
+    step.optional = optional;
+    step.actions = std::move(actions);
+    return step;
+}
+
+static DriverAction MakeAction(DriverAction::Kind kind, int id = 0, int number = 0,
+                               const std::string &text = "")
+{
+    DriverAction action;
+    action.kind = kind;
+    action.id = id;
+    action.number = number;
+    action.text = text;
+    return action;
+}
+
+DriverAction Press(int id) { return MakeAction(DriverAction::Press, id); }
+DriverAction Type(int id, const std::string &text) { return MakeAction(DriverAction::Type, id, 0, text); }
+DriverAction Escape() { return MakeAction(DriverAction::Escape); }
+DriverAction Enter() { return MakeAction(DriverAction::Enter); }
+DriverAction Close() { return MakeAction(DriverAction::Close); }
+DriverAction WaitPercent(int id, int n) { return MakeAction(DriverAction::WaitPercent, id, n); }
+DriverAction WaitText(int id, const std::string &text) { return MakeAction(DriverAction::WaitText, id, 0, text); }
+DriverAction Shot(const std::string &path) { return MakeAction(DriverAction::Shot, 0, 0, path); }
+DriverAction SleepFor(int ms) { return MakeAction(DriverAction::Sleep, 0, ms); }
+
+int TestScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+int TestScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }

@@ -1,0 +1,51 @@
+#ifndef TAVELIN_TESTS_E2E_SUPPORT_H
+#define TAVELIN_TESTS_E2E_SUPPORT_H
+
+/* Helpers of the end-to-end tests: paths, files, the distribution directory
+   (SETUP.EXE and its script) and short forms of the scripted user's steps.
+   Paths are Windows paths; window texts are UTF-8; file contents are bytes
+   (scripts in code page 1252). */
+
+#include <string>
+#include <vector>
+
+#include "tools/driver/driver.h"
+
+/* "Z:\...\build\x86_64\<name>", from the environment variable TAV_BUILD_DIR. */
+std::string TestBuildPath(const char *name);
+/* The same under the source tree, from TAV_SOURCE_DIR. */
+std::string TestSourcePath(const char *name);
+/* A fresh empty directory "C:\tests\<Suite>.<Test>" for the running test. */
+std::string TestDir();
+
+/* Copies SETUP.EXE into dir and writes dir\SETUP.INF with exactly these bytes. */
+void TestMakeDist(const std::string &dir, const std::string &script);
+/* Writes a file, creating the missing directories. */
+void TestWriteFile(const std::string &path, const std::string &bytes);
+bool TestReadFile(const std::string &path, std::string *bytes);
+
+/* Runs dir\SETUP.EXE (in cwd, by default dir) through the steps. When the
+   run is not ok the transcript is added to the test's output. */
+DriverResult TestPlay(const std::string &dir, const std::vector<DriverStep> &steps,
+                      const std::string &cwd = "");
+/* The same for any program. */
+DriverResult TestPlayProgram(const std::string &program, const std::string &cwd,
+                             const std::vector<DriverStep> &steps, int timeoutMs = 20000);
+
+DriverStep Expect(const std::string &match, std::vector<DriverAction> actions = {},
+                  const std::string &className = "", bool optional = false);
+DriverAction Press(int id);
+DriverAction Type(int id, const std::string &text);
+DriverAction Escape();
+DriverAction Enter();
+DriverAction Close();
+DriverAction WaitPercent(int id, int n);
+DriverAction WaitText(int id, const std::string &text);
+DriverAction Shot(const std::string &path);
+DriverAction SleepFor(int ms);
+
+/* Screen size, as the program sees it. */
+int TestScreenWidth();
+int TestScreenHeight();
+
+#endif

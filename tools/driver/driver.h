@@ -1,0 +1,115 @@
+#ifndef TAVELIN_TOOLS_DRIVER_H
+#define TAVELIN_TOOLS_DRIVER_H
+
+/* The scripted user: starts SETUP.EXE, records every top-level window of its
+   process as it appears, answers each one as a scenario says, and reads back
+   what an installation left (registry values, shortcut files).
+   All texts in this API are UTF-8. */
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct DriverControl {
+    int id;                   /* (short) control id: -1 for 0xFFFF */
+    std::string className;    /* "Button", "Edit", "Static", ... */
+    std::string text;
+};
+
+struct DriverWindow {
+    HWND handle = NULL;
+    std::string className;    /* "#32770" for dialogs and message boxes */
+    std::string caption;
+    bool messageBox = false;  /* a system message box */
+    std::string text;         /* message box: its text */
+    std::vector<int> buttons; /* message box: ids of its buttons (IDOK 1, IDCANCEL 2, IDYES 6, IDNO 7) */
+    std::string icon;         /* message box: "error", "information", "question", "warning", "none" or "unknown" */
+    std::string owner;        /* "none", "backdrop" (the window of class "Installer"), or the owner's caption */
+    RECT rect = {};           /* screen rectangle */
+    std::vector<DriverControl> controls;      /* every child window, in z order */
+    std::vector<std::string> othersVisible;   /* captions of the process's other visible top-level windows */
+    double appearedMs = 0;    /* since the program was started */
+    double answeredMs = 0;    /* when the last action of its step was done */
+    std::vector<std::string> actionsDone;     /* as written in the transcript */
+
+    const DriverControl *Control(int id) const;   /* null when absent */
+};
+
+/* What the scripted user does with one window. */
+struct DriverAction {
+    enum Kind {
+        Type,        /* put text into control id (select all, then typed character by character) */
+        Press,       /* click button id (BN_CLICKED to its dialog) */
+        Escape,      /* the Escape key */
+        Enter,       /* the Enter key */
+        Close,       /* the close box (WM_SYSCOMMAND SC_CLOSE) */
+        WaitPercent, /* wait until the text of control id reads an integer >= number */
+        WaitText,    /* wait until the text of control id contains text */
+        Shot,        /* save a screenshot of the whole screen to text (a Windows path, .bmp) */
+        Sleep        /* wait number milliseconds */
+    };
+    Kind kind;
+    int id = 0;
+    int number = 0;
+    std::string text;
+};
+
+/* One expected window. The next window of the process that appears must
+   match the next step whose 'optional' flag is off; optional steps may be
+   passed over (a progress dialog that comes and goes between two polls). */
+struct DriverStep {
+    std::string match;        /* must occur in the caption or the message-box text; empty: any */
+    std::string className;    /* if not empty, must equal the window class */
+    bool optional = false;
+    std::string control;      /* if not empty, must occur in the text of one of its controls */
+    std::vector<DriverAction> actions;
+};
+
+struct DriverRun {
+    std::string program;      /* Windows path of SETUP.EXE */
+    std::string directory;    /* current directory of the process */
+    int timeoutMs = 60000;    /* for the whole run */
+};
+
+struct DriverResult {
+    bool ok = false;          /* every non-optional step met, nothing unexpected, process ended */
+    std::string failure;      /* why not ok */
+    DWORD exitCode = 0;
+    std::vector<DriverWindow> windows;   /* in order of appearance */
+    std::string transcript;   /* readable: every window, its controls and the answers */
+};
+
+/* Starts the program, plays the steps, waits for the end. On an unexpected
+   window or a time-out it records the failure and ends the process. */
+DriverResult DriverPlay(const DriverRun &run, const std::vector<DriverStep> &steps);
+
+/* Parses the scenario text of the command-line form into steps. */
+bool DriverParseScenario(const std::string &text, std::vector<DriverStep> *steps,
+                         std::string *error);
+
+/* Message boxes of the calling process itself, for unit tests of code that
+   shows them: a background thread records every box and presses button. */
+struct DriverBoxWatch;
+DriverBoxWatch *DriverWatchOwnBoxes(int button);
+std::vector<DriverWindow> DriverStopWatching(DriverBoxWatch *watch);
+
+/* Read back what an installation left. */
+bool DriverReadRegistryString(HKEY root, const std::string &path, const std::string &name,
+                              std::string *value);
+bool DriverRegistryKeyExists(HKEY root, const std::string &path);
+
+struct DriverShortcut {
+    std::string target;
+    std::string description;
+    std::string iconPath;
+    int iconIndex = 0;
+    int showCommand = 0;
+};
+bool DriverReadShortcut(const std::string &path, DriverShortcut *shortcut);
+
+/* Small helpers for tests. */
+std::string DriverFromAnsi(const std::string &text);   /* code page 1252 bytes to UTF-8 */
+std::string DriverToAnsi(const std::string &text);     /* UTF-8 to the ANSI code page */
+
+#endif

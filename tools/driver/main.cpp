@@ -1,0 +1,159 @@
+/* userdriver: plays a scenario against a program and prints what it showed.
+
+     userdriver --program C:\path\SETUP.EXE --cwd C:\path --scenario FILE
+                --transcript OUT.TXT [--timeout MS]
+
+   Exit code 0 when every expected window came, nothing else did and the
+   program ended; 1 otherwise. The transcript goes to OUT.TXT and to the
+   standard output, both in UTF-8.
+
+   Scenario files are UTF-8 text, one statement a line; '#' starts a comment
+   line, blank lines are ignored. A line at the start of the line expects the
+   next window of the program:
+
+     window TEXT [class NAME] [control TEXT2] [optional]
+
+   TEXT must occur in the window's caption or in a message box's text (an
+   empty "" matches any window); NAME must equal the window class; TEXT2 must
+   occur in the text of one of the window's controls (to tell apart two
+   dialogs under one caption). An optional window may come or not. The indented lines that follow are done, in order,
+   on that window:
+
+     type ID TEXT        select the whole text of control ID and type TEXT
+     press ID            click button ID
+     escape              the Escape key
+     enter               the Enter key
+     close               the close box
+     wait-percent ID N   wait until control ID reads a number >= N ("42 %")
+     wait-text ID TEXT   wait until the text of control ID contains TEXT
+     shot PATH           save the whole screen as a 24-bit .bmp file
+     sleep MS            wait MS milliseconds
+
+   TEXT is a word or a double-quoted string in which "" stands for one quote;
+   backslashes are plain characters. IDs are decimal or 0x hexadecimal.
+
+     # cancel at the directory question
+     window "Tavelin" class Installer
+     window "Tavelin" class #32770 control "&Installer"
+         type 257 "C:\Tavelin"
+         press 260
+*/
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/driver/driver.h"
+
+static std::string Utf8Argument(const wchar_t *text)
+{
+    int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, NULL, 0, NULL, NULL);
+    std::string out((size_t)(n > 0 ? n : 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, &out[0], n, NULL, NULL);
+    out.resize(out.size() - 1);
+    return out;
+}
+
+static std::wstring WideOf(const std::string &text)
+{
+    int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, NULL, 0);
+    std::wstring out((size_t)(n > 0 ? n : 1), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &out[0], n);
+    out.resize(out.size() - 1);
+    return out;
+}
+
+static bool ReadWhole(const std::string &path, std::string *bytes)
+{
+    HANDLE file = CreateFileW(WideOf(path).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    bytes->clear();
+    char buffer[8192];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, NULL) && got > 0)
+        bytes->append(buffer, got);
+    CloseHandle(file);
+    return true;
+}
+
+static bool WriteWhole(const std::string &path, const std::string &bytes)
+{
+    HANDLE file = CreateFileW(WideOf(path).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    bool ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL) &&
+              written == bytes.size();
+    CloseHandle(file);
+    return ok;
+}
+
+static int Usage(void)
+{
+    fprintf(stderr, "usage: userdriver --program EXE --cwd DIR --scenario FILE "
+                    "--transcript OUT [--timeout MS]\n");
+    return 1;
+}
+
+int main(void)
+{
+    int count = 0;
+    wchar_t **arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (arguments == NULL)
+        return Usage();
+    std::string program, directory, scenario, transcript;
+    int timeout = 60000;
+    for (int i = 1; i < count; i++) {
+        std::string name = Utf8Argument(arguments[i]);
+        if (i + 1 >= count)
+            return Usage();
+        std::string value = Utf8Argument(arguments[++i]);
+        if (name == "--program")
+            program = value;
+        else if (name == "--cwd")
+            directory = value;
+        else if (name == "--scenario")
+            scenario = value;
+        else if (name == "--transcript")
+            transcript = value;
+        else if (name == "--timeout")
+            timeout = atoi(value.c_str());
+        else
+            return Usage();
+    }
+    LocalFree(arguments);
+    if (program.empty() || scenario.empty() || transcript.empty() || timeout <= 0)
+        return Usage();
+
+    std::string text;
+    if (!ReadWhole(scenario, &text)) {
+        fprintf(stderr, "userdriver: cannot read %s\n", scenario.c_str());
+        return 1;
+    }
+    std::vector<DriverStep> steps;
+    std::string error;
+    if (!DriverParseScenario(text, &steps, &error)) {
+        fprintf(stderr, "userdriver: %s: %s\n", scenario.c_str(), error.c_str());
+        return 1;
+    }
+
+    DriverRun run;
+    run.program = program;
+    run.directory = directory;
+    run.timeoutMs = timeout;
+    DriverResult result = DriverPlay(run, steps);
+
+    fwrite(result.transcript.data(), 1, result.transcript.size(), stdout);
+    fflush(stdout);
+    if (!WriteWhole(transcript, result.transcript)) {
+        fprintf(stderr, "userdriver: cannot write %s\n", transcript.c_str());
+        return 1;
+    }
+    return result.ok ? 0 : 1;
+}
