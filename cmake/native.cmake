@@ -19,3 +19,37 @@ target_link_options(portable_tests PRIVATE ${TAV_SANITIZE})
 target_link_libraries(portable_tests PRIVATE tavportable GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(portable_tests TEST_PREFIX native. DISCOVERY_MODE PRE_TEST)
+
+# setupcheck: the packagers' checker and planner of setup scripts, on the
+# product's own reader. Its code but main.cpp is a library for its tests.
+file(GLOB TAV_CHECKER_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/checker/*.cpp)
+list(FILTER TAV_CHECKER_SOURCES EXCLUDE REGEX "/main\\.cpp$")
+add_library(setupchecker STATIC ${TAV_CHECKER_SOURCES})
+target_link_libraries(setupchecker PUBLIC tavportable)
+target_compile_options(setupchecker PRIVATE ${TAV_WARNINGS} ${TAV_SANITIZE})
+add_executable(setupcheck tools/checker/main.cpp)
+target_compile_options(setupcheck PRIVATE ${TAV_WARNINGS} ${TAV_SANITIZE})
+target_link_options(setupcheck PRIVATE ${TAV_SANITIZE})
+target_link_libraries(setupcheck PRIVATE setupchecker)
+
+# The sample distribution the checker's tests read; two source files stand
+# for the programs.
+file(GLOB TAV_CHECKER_SAMPLE_FILES ${PROJECT_SOURCE_DIR}/sample/*.*)
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/checker-sample/SETUP.INF
+  COMMAND python3 ${PROJECT_SOURCE_DIR}/tools/make_sample.py ${PROJECT_SOURCE_DIR}/sample
+          ${PROJECT_BINARY_DIR}/checker-sample ${PROJECT_SOURCE_DIR}/sample/tavelin/tavelin.rc
+          ${PROJECT_SOURCE_DIR}/sample/tavelin/main.cpp
+  DEPENDS ${TAV_CHECKER_SAMPLE_FILES} ${PROJECT_SOURCE_DIR}/tools/make_sample.py
+          ${PROJECT_SOURCE_DIR}/tools/make_tile.py
+  COMMENT "Laying out the sample distribution for the checker's tests")
+add_custom_target(checker_sample ALL DEPENDS ${PROJECT_BINARY_DIR}/checker-sample/SETUP.INF)
+
+file(GLOB TAV_CHECKER_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/checker/*.cpp)
+add_executable(checker_tests ${TAV_CHECKER_TESTS})
+target_compile_definitions(checker_tests PRIVATE TAV_SETUPCHECK="$<TARGET_FILE:setupcheck>"
+  TAV_CHECKER_SAMPLE="${PROJECT_BINARY_DIR}/checker-sample")
+target_compile_options(checker_tests PRIVATE ${TAV_SANITIZE})
+target_link_options(checker_tests PRIVATE ${TAV_SANITIZE})
+target_link_libraries(checker_tests PRIVATE setupchecker GTest::gtest_main)
+add_dependencies(checker_tests setupcheck checker_sample)
+gtest_discover_tests(checker_tests TEST_PREFIX native. DISCOVERY_MODE PRE_TEST)

@@ -59,6 +59,7 @@ tav_wine_test(unit_tests
     tests/unit/dirpath_test.cpp
     tests/unit/progress_test.cpp
     tests/unit/registry_test.cpp
+    tests/unit/bitmap_test.cpp
     tests/unit/script_load_test.cpp
   LIBRARIES tavcore)
 add_dependencies(unit_tests setup)

@@ -126,15 +126,15 @@ def main(bed, sample, shots):
         same = os.path.exists(path) and open(path, "rb").read() == open(os.path.join(sample, src), "rb").read()
         all_ok = all_ok and same
         size = os.path.getsize(path) if os.path.exists(path) else 0
-        print(f"  {target}  {size} bytes  {'identical to ' + src if same else 'DIFFERS FROM ' + src}")
+        print(f"  {target}  {size} bytes  {'copy of ' + src if same else 'DIFFERS FROM ' + src}")
 
     print("\nDirectories created")
     root = unix(install_dir)
     print(f"  {install_dir}")
-    for dirpath, dirnames, _ in sorted(os.walk(root)):
-        for d in sorted(dirnames):
-            rel = os.path.relpath(os.path.join(dirpath, d), root).replace("/", "\\")
-            print(f"  {install_dir}\\{rel}")
+    below = [os.path.relpath(os.path.join(dirpath, d), root).replace("/", "\\")
+             for dirpath, dirnames, _ in os.walk(root) for d in dirnames]
+    for rel in sorted(below):
+        print(f"  {install_dir}\\{rel}")
 
     folders = now.get(r"Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders", {})
     print("\nShortcuts")

@@ -1,0 +1,111 @@
+/* The command line, the program's exit codes and streams, and the helpers
+   for code page 1252 and Windows names. */
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "support.h"
+#include "tools/checker/cp1252.h"
+#include "tools/checker/distdir.h"
+
+namespace {
+
+std::string Slurp(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST(CheckerCommandLine, ArgumentsNotUnderstoodAreRefused)
+{
+    Distribution d;
+    d.Write("SETUP.INF", CorrectScript(d));
+    const std::vector<std::string> refused[] = {
+        {},
+        {"--plan"},
+        {"--bavard", d.Script()},
+        {d.Script(), d.Script()},
+        {d.Script(), "--desktop"},
+        {"--windows-dir=", d.Script()}, {"--programs", "C:\\\xE2\x82\xAC\xE2\x86\x92", d.Script()},
+    };
+    for (const auto &args : refused) {
+        CheckResult r = RunChecker(args);
+        EXPECT_EQ(2, r.code) << r.err;
+        EXPECT_NE(std::string::npos, r.err.find("usage: setupcheck")) << r.err;
+    }
+    CheckResult r = RunChecker({"--help"});
+    EXPECT_EQ(0, r.code);
+    EXPECT_EQ(0u, r.out.find("usage: setupcheck"));
+    r = RunChecker({d.Path("AUTRE.INF")});
+    EXPECT_EQ(2, r.code);
+    EXPECT_EQ(1, r.Count(0, "error", "cannot open")) << r.err;
+}
+
+/* The program itself: exit codes 0, 1 and 2, problems on the error stream
+   in line order. */
+TEST(CheckerCommandLine, ProgramExitCodesAndStreams)
+{
+    Distribution d;
+    std::string correct = CorrectScript(d);
+    std::string directory = d.Script().substr(0, d.Script().rfind('/'));
+    struct {
+        std::string script;
+        int code;
+        std::string err;
+    } runs[] = {
+        {correct, 0, ""},
+        {correct + "Autre=Tavelin.exe;Tavelin.exe\r\n", 1,
+         d.Script() + ":7: warning: destination \"Tavelin.exe\" is already written by line 6: "
+                      "this copy replaces it\n"},
+        {"[Fichiers]\r\nAutre=ABSENT\r\n", 2,
+         d.Script() + ":0: error: no section [Installer]: the program says \"La section "
+                      "[Installer] n'existe pas !\" and ends\n" +
+             d.Script() + ":2: error: source file \"ABSENT\" not found in " + directory + "\n"},
+    };
+    for (const auto &run : runs) {
+        d.Write("SETUP.INF", run.script);
+        std::string command = std::string(TAV_SETUPCHECK) + " " + d.Script() + " >" +
+                              d.Path("out") + " 2>" + d.Path("err");
+        int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(run.code, WEXITSTATUS(status));
+        EXPECT_EQ("", Slurp(d.Path("out")));
+        EXPECT_EQ(run.err, Slurp(d.Path("err")));
+    }
+}
+
+TEST(CheckerHelpers, CodePage1252)
+{
+    EXPECT_EQ("\xE2\x82\xAC \xC3\xA9 \xC5\x93 \xC2\x81", Cp1252ToUtf8("\x80 \xE9 \x9C \x81"));
+    std::string back;
+    ASSERT_TRUE(Utf8ToCp1252("\xE2\x82\xAC \xC3\xA9 \xC5\x93 \xC2\x81", &back));
+    EXPECT_EQ("\x80 \xE9 \x9C \x81", back);
+    EXPECT_FALSE(Utf8ToCp1252("\xE2\x86\x92", &back)) << "no arrow in cp1252";
+    EXPECT_FALSE(Utf8ToCp1252("\xE9t\xE9", &back)) << "not UTF-8";
+    EXPECT_TRUE(Cp1252EqualNoCase("\xC9t\xE9 \x9C\xFF", "\xE9T\xC9 \x8C\x9F"));
+    EXPECT_FALSE(Cp1252EqualNoCase("\xF7", "\xD7")) << "division and multiplication signs";
+    for (int b = 0x80; b <= 0x9F; b++)
+        EXPECT_EQ(b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D,
+                  Cp1252IsUndefined((unsigned char)b)) << b;
+}
+
+TEST(CheckerHelpers, WindowsNamesInTheDistribution)
+{
+    Distribution d;
+    d.MakeDirectory("Docs");
+    d.Write("Docs/Lisez.txt", "12345");
+    EXPECT_EQ(DistKind::File, DistLookup(d.Path(""), "docs\\LISEZ.TXT").kind);
+    EXPECT_EQ(5, DistLookup(d.Path(""), "Docs\\..\\Docs\\\\Lisez.txt. .").size);
+    EXPECT_EQ(DistKind::Directory, DistLookup(d.Path(""), "DOCS").kind);
+    EXPECT_EQ(DistKind::Directory, DistLookup(d.Path(""), "").kind);
+    EXPECT_EQ(DistKind::Missing, DistLookup(d.Path(""), "Docs\\ Lisez.txt").kind);
+    EXPECT_EQ(DistKind::Missing, DistLookup(d.Path(""), "Lisez.txt").kind);
+}
+
+} // namespace

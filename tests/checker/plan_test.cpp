@@ -1,0 +1,162 @@
+/* The sample distribution: silent, and its plan; plans of crafted scripts. */
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "support.h"
+
+namespace {
+
+const std::string sample = TAV_CHECKER_SAMPLE;
+const std::string program = "C:\\Program Files\\Tavelin";
+const std::string group =
+    "C:\\users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Tavelin";
+
+long long SizeOf(const std::string &path)
+{
+    struct stat s;
+    EXPECT_EQ(0, stat(path.c_str(), &s)) << path;
+    return (long long)s.st_size;
+}
+
+TEST(CheckerSample, IsSilent)
+{
+    CheckResult r = RunChecker({sample + "/SETUP.INF"});
+    EXPECT_EQ(0, r.code);
+    EXPECT_EQ("", r.err);
+    EXPECT_EQ("", r.out);
+}
+
+TEST(CheckerSample, PlanCopiesEveryFileWithItsSize)
+{
+    CheckResult r = RunChecker({"--plan", sample + "/SETUP.INF"});
+    EXPECT_EQ(0, r.code) << r.err;
+    struct {
+        std::string destination, source;
+    } copies[] = {
+        {program + "\\Tavelin.exe", "Tavelin.exe"},
+        {program + "\\Lisezmoi.txt", "Lisezmoi.txt"},
+        {program + "\\Licence.txt", "LICENCE.TXT"},
+        {program + "\\Exemples\\Bonjour.txt", "BONJOUR.TXT"},
+        {program + "\\Dictionnaires\\Francais.dic", "FRANCAIS.DIC"},
+        {"C:\\windows\\TAVELIN.INI", "TAVELIN.INI"},
+    };
+    std::vector<std::string> expected;
+    long long total = 0;
+    for (const auto &c : copies) {
+        long long size = SizeOf(sample + "/" + c.source);
+        total += size;
+        expected.push_back("  " + c.destination + "  " + std::to_string(size) + " bytes  copy of " +
+                           c.source);
+    }
+    EXPECT_EQ(expected, PlanSection(r.out, "Files"));
+    EXPECT_NE(std::string::npos, r.out.find("Installation directory: " + program + "\n"));
+    EXPECT_NE(std::string::npos,
+              r.out.find("Required size: " + std::to_string((total + 1023) / 1024) + " Kb\n"));
+    std::vector<std::string> directories = {"  " + program, "  " + program + "\\Dictionnaires",
+                                            "  " + program + "\\Exemples"};
+    EXPECT_EQ(directories, PlanSection(r.out, "Directories created"));
+}
+
+TEST(CheckerSample, PlanMakesTheShortcutsAndRegistryValues)
+{
+    CheckResult r = RunChecker({"--plan", sample + "/SETUP.INF"});
+    std::string exe = program + "\\Tavelin.exe";
+    std::string editor = "description \"\xC3\x89" "diteur de textes Tavelin\"; icon " + exe + ",0";
+    std::vector<std::string> shortcuts = {
+        "  " + group + "\\Licence.lnk",
+        "      target " + program + "\\Licence.txt; description \"Licence de Tavelin\"; icon ,0",
+        "  " + group + "\\Lisez-moi.lnk",
+        "      target " + program + "\\Lisezmoi.txt; description \"Lisez-moi de Tavelin\"; icon " +
+            exe + ",0",
+        "  " + group + "\\Tavelin.lnk",
+        "      target " + exe + "; " + editor,
+        "  C:\\users\\root\\Desktop\\Tavelin.lnk",
+        "      target " + exe + "; " + editor,
+    };
+    EXPECT_EQ(shortcuts, PlanSection(r.out, "Shortcuts"));
+    std::string hklm = "  HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\";
+    std::vector<std::string> values = {
+        "  HKEY_CLASSES_ROOT\\.ini  (default) = txtfile",
+        "  HKEY_CLASSES_ROOT\\.log  (default) = txtfile",
+        "  HKEY_CLASSES_ROOT\\.txt  (default) = txtfile",
+        "  HKEY_CLASSES_ROOT\\txtfile\\shell\\open\\command  (default) = \"" + exe + "\" \"%1\"",
+        "  HKEY_CLASSES_ROOT\\txtfile\\shell\\print\\command  (default) = \"" + exe +
+            "\" /p \"%1\"",
+        hklm + "App Paths\\Tavelin.exe  (default) = " + exe,
+        hklm + "Uninstall\\Tavelin  DisplayName = Tavelin",
+        hklm + "Uninstall\\Tavelin  UninstallString = C:\\windows\\Untave.exe /" + program,
+    };
+    EXPECT_EQ(values, PlanSection(r.out, "Registry values written"));
+}
+
+TEST(CheckerPlan, FollowsTheFolders)
+{
+    CheckResult r = RunChecker({"--plan", "--program-files", "D:\\Programmes", "--windows-dir",
+                                "C:\\", "--programs", "P:", "--desktop", "B:",
+                                sample + "/SETUP.INF"});
+    std::string dir = "D:\\Programmes\\Tavelin";
+    EXPECT_EQ(0u, PlanSection(r.out, "Files")[0].find("  " + dir + "\\Tavelin.exe  "));
+    EXPECT_EQ(0u, PlanSection(r.out, "Files")[5].find("  C:\\TAVELIN.INI  "));
+    EXPECT_EQ("  P:\\Tavelin\\Licence.lnk", PlanSection(r.out, "Shortcuts")[0]);
+    EXPECT_EQ("  B:\\Tavelin.lnk", PlanSection(r.out, "Shortcuts")[6]);
+    /* the uninstall command does not look whether the Windows directory ends with '\' */
+    EXPECT_NE(std::string::npos, r.out.find("UninstallString = C:\\\\Untave.exe /" + dir + "\n"));
+
+    r = RunChecker({"--plan", "--install-dir", "E:\\\xC3\x89" "diteurs", sample + "/SETUP.INF"});
+    EXPECT_EQ("  E:\\\xC3\x89" "diteurs", PlanSection(r.out, "Directories created")[0]);
+}
+
+TEST(CheckerPlan, FollowsTheScript)
+{
+    Distribution d;
+    d.Write("UN.TXT", std::string(1025, 'a'));
+    d.Write("DEUX.TXT", "");
+    CheckResult r = d.Check(
+        "[Installer]\r\nApplication=Essai\r\nTitre=Essai\r\n[Fichiers]\r\n"
+        "A=b\\c\\un.txt;UN.TXT\r\nB=a\\Deux.txt;DEUX.TXT\r\nC=B\\z.txt;deux.txt\r\n"
+        "D=absent.txt\r\n[Groupe]\r\nZ.lnk=b\\c\\un.txt,Un,icone.ico, -3x\r\nA.lnk=a\r\n\r\n"
+        "N.lnk=a\r\n[Enregistrement]\r\nSuffixes=\ttxt  TXT\tlog \r\n",
+        {"--plan", "--install-dir", "C:\\E"});
+    EXPECT_EQ(2, r.code) << "the missing source";
+    EXPECT_NE(std::string::npos, r.out.find("Required size: 2 Kb\n"));
+    EXPECT_EQ(3u, PlanSection(r.out, "Files").size()) << r.out;
+    std::vector<std::string> directories = {"  C:\\E", "  C:\\E\\a", "  C:\\E\\b", "  C:\\E\\b\\c"};
+    EXPECT_EQ(directories, PlanSection(r.out, "Directories created"));
+    std::string programs =
+        "  C:\\users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
+    std::vector<std::string> shortcuts = {
+        programs + "\\Essai\\A.lnk",
+        "      target C:\\E\\a; description \"\"; icon ,0",
+        programs + "\\Essai\\Z.lnk",
+        "      target C:\\E\\b\\c\\un.txt; description \"Un\"; icon icone.ico,-3",
+        "  C:\\users\\root\\Desktop\\Z.lnk",
+        "      target C:\\E\\b\\c\\un.txt; description \"Un\"; icon icone.ico,-3",
+    };
+    EXPECT_EQ(shortcuts, PlanSection(r.out, "Shortcuts"));
+    std::vector<std::string> values = PlanSection(r.out, "Registry values written");
+    ASSERT_EQ(7u, values.size()) << r.out;
+    EXPECT_EQ("  HKEY_CLASSES_ROOT\\.log  (default) = txtfile", values[0]);
+    EXPECT_EQ("  HKEY_CLASSES_ROOT\\.txt  (default) = txtfile", values[1]);
+}
+
+TEST(CheckerPlan, NoPlanWhenTheProgramStops)
+{
+    Distribution d;
+    CheckResult r = d.Check("[Installer]\r\nApplication=A\r\nTitre=T\r\n", {"--plan"});
+    EXPECT_EQ(2, r.code);
+    EXPECT_EQ("", r.out);
+}
+
+TEST(CheckerPlan, WindowsDestinationTooLongIsAnError)
+{
+    Distribution d;
+    std::string script = CorrectScript(d) + "Configuration=%Tavelin.exe\r\n";
+    CheckResult r = d.Check(script, {"--plan", "--windows-dir", "C:\\" + std::string(250, 'w')});
+    EXPECT_EQ(1, r.Count(7, "error", "longer than 259")) << r.err;
+    EXPECT_EQ(1u, PlanSection(r.out, "Files").size());
+}
+
+} // namespace

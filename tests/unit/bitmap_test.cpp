@@ -1,0 +1,246 @@
+/* The backdrop picture loader on crafted files: every malformed file is
+   refused with its message and no bitmap; every valid variant is drawn. */
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/driver/driver.h"
+#include "ui/dialogs.h"
+
+namespace {
+
+HINSTANCE Strings()
+{
+    static HMODULE module = [] {
+        const char *dir = getenv("TAV_BUILD_DIR");
+        std::string path = std::string("Z:") + (dir ? dir : "") + "/SETUP.EXE";
+        for (char &c : path)
+            if (c == '/')
+                c = '\\';
+        return LoadLibraryExA(path.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    }();
+    return module;
+}
+
+struct Bmp {
+    unsigned offBits = 0;        /* 0: right after header and table */
+    unsigned headerSize = 40;
+    int width = 4, height = 3;
+    unsigned planes = 1, bits = 24, compression = 0;
+    int sizeImage = -1;          /* -1: exactly what the rows need */
+    unsigned coloursUsed = 0;
+    int tableEntries = -1;       /* -1: what the bit count needs */
+    unsigned masks = 0;          /* number of 4-byte masks after a 40-byte header */
+    int pixelBytes = -1;         /* -1: sizeImage (or what the rows need) */
+    std::vector<unsigned> palette;
+    unsigned fill = 0;           /* byte pattern of the pixels */
+};
+
+void Put32(std::string &s, unsigned v)
+{
+    for (int i = 0; i < 4; i++)
+        s += (char)(v >> (8 * i));
+}
+
+void Put16(std::string &s, unsigned v)
+{
+    s += (char)v;
+    s += (char)(v >> 8);
+}
+
+std::string Make(const Bmp &b)
+{
+    int rows = b.height < 0 ? -b.height : b.height;
+    long long rowBytes = ((long long)b.width * b.bits + 31) / 32 * 4;
+    long long needed = rowBytes * rows;
+    int entries = b.tableEntries >= 0 ? b.tableEntries
+                  : b.bits <= 8 ? (b.coloursUsed ? (int)b.coloursUsed : 1 << b.bits) : 0;
+    std::string info;
+    Put32(info, b.headerSize);
+    Put32(info, (unsigned)b.width);
+    Put32(info, (unsigned)b.height);
+    Put16(info, b.planes);
+    Put16(info, b.bits);
+    Put32(info, b.compression);
+    Put32(info, b.sizeImage >= 0 ? (unsigned)b.sizeImage : (unsigned)needed);
+    Put32(info, 2835);
+    Put32(info, 2835);
+    Put32(info, b.coloursUsed);
+    Put32(info, 0);
+    if (b.headerSize > 40)
+        info.resize(b.headerSize, '\0');
+    for (unsigned i = 0; i < b.masks; i++)
+        Put32(info, i == 0 ? 0xFF0000u : i == 1 ? 0xFF00u : 0xFFu);
+    for (int i = 0; i < entries; i++)
+        Put32(info, i < (int)b.palette.size() ? b.palette[i] : 0x00808080u);
+    unsigned offBits = b.offBits ? b.offBits : 14 + (unsigned)info.size();
+    long long pixels = b.pixelBytes >= 0 ? b.pixelBytes
+                       : b.sizeImage > 0 ? b.sizeImage : needed;
+    std::string file = "BM";
+    Put32(file, (unsigned)(offBits + pixels));
+    Put32(file, 0);
+    Put32(file, offBits);
+    file += info;
+    if (file.size() < offBits)
+        file.resize(offBits, '\0');
+    std::string data((size_t)pixels, (char)b.fill);
+    return file + data;
+}
+
+std::string WriteFile(const std::string &name, const std::string &bytes)
+{
+    CreateDirectoryA("C:\\tests", NULL);
+    CreateDirectoryA("C:\\tests\\Bitmaps", NULL);
+    std::string path = "C:\\tests\\Bitmaps\\" + name;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    EXPECT_NE(INVALID_HANDLE_VALUE, file);
+    DWORD written = 0;
+    if (!bytes.empty())
+        ::WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
+    CloseHandle(file);
+    return path;
+}
+
+struct Loaded {
+    HBITMAP bitmap;
+    std::vector<DriverWindow> boxes;
+};
+
+Loaded Load(const std::string &path)
+{
+    Loaded l;
+    HDC screen = GetDC(NULL);
+    DriverBoxWatch *watch = DriverWatchOwnBoxes(IDOK);
+    l.bitmap = LoadBitmapFile(Strings(), "Installer", NULL, path.c_str(), screen);
+    l.boxes = DriverStopWatching(watch);
+    ReleaseDC(NULL, screen);
+    return l;
+}
+
+COLORREF PixelOf(HBITMAP bitmap, int x, int y)
+{
+    HDC memory = CreateCompatibleDC(NULL);
+    HGDIOBJ kept = SelectObject(memory, bitmap);
+    COLORREF c = GetPixel(memory, x, y);
+    SelectObject(memory, kept);
+    DeleteDC(memory);
+    return c;
+}
+
+}  // namespace
+
+TEST(LoadBitmapFile, MalformedFilesAreRefusedWithTheirMessage)
+{
+    const char *noBitmap = "cr\xC3\xA9" "ation de bitmap impossible !";
+    const char *cannotRead = "Ne peut lire";
+    struct Case { const char *name; std::string bytes; const char *message; const char *icon; };
+    std::vector<Case> cases;
+    auto with = [](void (*change)(Bmp &)) { Bmp b; change(b); return Make(b); };
+    std::string good = Make(Bmp());
+
+    cases.push_back({ "vide.bmp", "", cannotRead, "error" });
+    cases.push_back({ "entete-court.bmp", good.substr(0, 10), cannotRead, "error" });
+    cases.push_back({ "offbits-zero.bmp", with([](Bmp &b) { b.offBits = 1; }), noBitmap, "information" });
+    cases.push_back({ "offbits-53.bmp", with([](Bmp &b) { b.offBits = 53; }), noBitmap, "information" });
+    cases.push_back({ "offbits-enorme.bmp", with([](Bmp &b) { b.offBits = 0x7FFFFFFF; }), noBitmap, "information" });
+    cases.push_back({ "offbits-apres-fin.bmp", good.substr(0, 10) + std::string("\xFF\x0F\0\0", 4) + good.substr(14, 40), cannotRead, "error" });
+    cases.push_back({ "bisize-12.bmp", with([](Bmp &b) { b.headerSize = 12; }), noBitmap, "information" });
+    cases.push_back({ "bisize-64.bmp", with([](Bmp &b) { b.headerSize = 64; }), noBitmap, "information" });
+    cases.push_back({ "bisize-124-court.bmp", with([](Bmp &b) { b.headerSize = 124; b.offBits = 14 + 60; }), noBitmap, "information" });
+    cases.push_back({ "plans-0.bmp", with([](Bmp &b) { b.planes = 0; }), noBitmap, "information" });
+    cases.push_back({ "plans-2.bmp", with([](Bmp &b) { b.planes = 2; }), noBitmap, "information" });
+    cases.push_back({ "bits-0.bmp", with([](Bmp &b) { b.bits = 0; }), noBitmap, "information" });
+    cases.push_back({ "bits-7.bmp", with([](Bmp &b) { b.bits = 7; }), noBitmap, "information" });
+    cases.push_back({ "bits-64.bmp", with([](Bmp &b) { b.bits = 64; }), noBitmap, "information" });
+    cases.push_back({ "rle8.bmp", with([](Bmp &b) { b.bits = 8; b.compression = 1; }), noBitmap, "information" });
+    cases.push_back({ "rle4.bmp", with([](Bmp &b) { b.bits = 4; b.compression = 2; }), noBitmap, "information" });
+    cases.push_back({ "champs-24.bmp", with([](Bmp &b) { b.compression = 3; b.masks = 3; }), noBitmap, "information" });
+    cases.push_back({ "jpeg.bmp", with([](Bmp &b) { b.compression = 4; }), noBitmap, "information" });
+    cases.push_back({ "png.bmp", with([](Bmp &b) { b.compression = 5; }), noBitmap, "information" });
+    cases.push_back({ "largeur-0.bmp", with([](Bmp &b) { b.width = 0; }), noBitmap, "information" });
+    cases.push_back({ "largeur-negative.bmp", with([](Bmp &b) { b.width = -4; b.sizeImage = 36; }), noBitmap, "information" });
+    cases.push_back({ "hauteur-0.bmp", with([](Bmp &b) { b.height = 0; }), noBitmap, "information" });
+    cases.push_back({ "largeur-absurde.bmp", with([](Bmp &b) { b.width = 100000; b.height = 1; b.sizeImage = 4; b.pixelBytes = 4; }), noBitmap, "information" });
+    cases.push_back({ "hauteur-absurde.bmp", with([](Bmp &b) { b.height = -100000; b.sizeImage = 4; b.pixelBytes = 4; }), noBitmap, "information" });
+    cases.push_back({ "surface-absurde.bmp", with([](Bmp &b) { b.width = 30000; b.height = 30000; b.bits = 32; b.sizeImage = 16; b.pixelBytes = 16; }), noBitmap, "information" });
+    cases.push_back({ "descendant-rle.bmp", with([](Bmp &b) { b.bits = 8; b.height = -3; b.compression = 1; }), noBitmap, "information" });
+    cases.push_back({ "table-depasse.bmp", with([](Bmp &b) { b.bits = 8; b.tableEntries = 16; }), noBitmap, "information" });
+    cases.push_back({ "trop-de-couleurs.bmp", with([](Bmp &b) { b.bits = 8; b.coloursUsed = 300; b.tableEntries = 300; }), noBitmap, "information" });
+    cases.push_back({ "couleurs-4-bits.bmp", with([](Bmp &b) { b.bits = 4; b.coloursUsed = 17; b.tableEntries = 17; }), noBitmap, "information" });
+    cases.push_back({ "masques-absents.bmp", with([](Bmp &b) { b.bits = 32; b.compression = 3; }), noBitmap, "information" });
+    cases.push_back({ "sizeimage-court.bmp", with([](Bmp &b) { b.sizeImage = 20; }), noBitmap, "information" });
+    cases.push_back({ "pixels-courts.bmp", with([](Bmp &b) { b.pixelBytes = 20; }), cannotRead, "error" });
+    cases.push_back({ "pixels-absents.bmp", with([](Bmp &b) { b.pixelBytes = 0; }), cannotRead, "error" });
+    cases.push_back({ "enorme.bmp", with([](Bmp &b) { b.width = 8000; b.height = 8000; b.bits = 32; b.sizeImage = 0x7FFFFFF0; b.pixelBytes = 64; }), noBitmap, "information" });
+
+    EXPECT_GE(cases.size(), 30u);
+    for (const Case &c : cases) {
+        std::string path = WriteFile(c.name, c.bytes);
+        Loaded l = Load(path);
+        EXPECT_EQ(nullptr, l.bitmap) << c.name;
+        if (l.bitmap)
+            DeleteObject(l.bitmap);
+        ASSERT_EQ(1u, l.boxes.size()) << c.name;
+        const DriverWindow &box = l.boxes[0];
+        EXPECT_NE(std::string::npos, box.text.find(c.message)) << c.name << ": " << box.text;
+        EXPECT_NE(std::string::npos, box.text.find(path)) << c.name << ": " << box.text;
+        EXPECT_EQ(c.icon, box.icon) << c.name;
+        EXPECT_EQ("Installer", box.caption) << c.name;
+    }
+}
+
+TEST(LoadBitmapFile, MissingFileAndEmptyPath)
+{
+    Loaded missing = Load("C:\\tests\\Bitmaps\\absent.bmp");
+    EXPECT_EQ(nullptr, missing.bitmap);
+    ASSERT_EQ(1u, missing.boxes.size());
+    EXPECT_EQ("Ne peut ouvrir \"C:\\tests\\Bitmaps\\absent.bmp\" !", missing.boxes[0].text);
+    EXPECT_EQ("error", missing.boxes[0].icon);
+
+    Loaded empty = Load("");
+    EXPECT_EQ(nullptr, empty.bitmap);
+    EXPECT_TRUE(empty.boxes.empty());
+}
+
+TEST(LoadBitmapFile, ValidVariantsAreDrawn)
+{
+    const COLORREF red = RGB(255, 0, 0);
+    struct Case { const char *name; Bmp b; COLORREF expected; };
+    std::vector<Case> cases;
+    Bmp b;
+    b = Bmp(); b.bits = 1; b.width = 17; b.palette = { 0x000000u, 0xFF0000u }; b.fill = 0xFF;
+    cases.push_back({ "1-bit.bmp", b, red });
+    b = Bmp(); b.bits = 4; b.palette = { 0x000000u, 0xFF0000u }; b.fill = 0x11;
+    cases.push_back({ "4-bits.bmp", b, red });
+    b = Bmp(); b.bits = 8; b.coloursUsed = 3; b.palette = { 0, 0, 0xFF0000u }; b.fill = 2;
+    cases.push_back({ "8-bits.bmp", b, red });
+    b = Bmp(); b.fill = 0x40;
+    cases.push_back({ "24-bits.bmp", b, RGB(0x40, 0x40, 0x40) });
+    b = Bmp(); b.height = -3; b.fill = 0x80;
+    cases.push_back({ "24-bits-descendant.bmp", b, RGB(0x80, 0x80, 0x80) });
+    b = Bmp(); b.sizeImage = 0; b.fill = 0x20;
+    cases.push_back({ "sizeimage-0.bmp", b, RGB(0x20, 0x20, 0x20) });
+    b = Bmp(); b.bits = 32; b.fill = 0x60;
+    cases.push_back({ "32-bits.bmp", b, RGB(0x60, 0x60, 0x60) });
+    b = Bmp(); b.bits = 32; b.compression = 3; b.masks = 3; b.fill = 0xFF;
+    cases.push_back({ "32-bits-champs.bmp", b, RGB(255, 255, 255) });
+    b = Bmp(); b.headerSize = 124; b.fill = 0xC0;
+    cases.push_back({ "entete-v5.bmp", b, RGB(0xC0, 0xC0, 0xC0) });
+
+    for (const Case &c : cases) {
+        std::string path = WriteFile(c.name, Make(c.b));
+        Loaded l = Load(path);
+        ASSERT_NE(nullptr, l.bitmap) << c.name;
+        EXPECT_TRUE(l.boxes.empty()) << c.name << ": " << (l.boxes.empty() ? "" : l.boxes[0].text);
+        BITMAP info;
+        GetObjectA(l.bitmap, sizeof info, &info);
+        EXPECT_EQ(c.b.width, info.bmWidth) << c.name;
+        EXPECT_EQ(c.b.height < 0 ? -c.b.height : c.b.height, info.bmHeight) << c.name;
+        EXPECT_EQ(c.expected, PixelOf(l.bitmap, 1, 1)) << c.name;
+        DeleteObject(l.bitmap);
+    }
+}

@@ -1,0 +1,88 @@
+#include "tools/checker/distdir.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <vector>
+
+#include "tools/checker/cp1252.h"
+
+static std::vector<std::string> DistSplit(const std::string &name)
+{
+    std::vector<std::string> parts;
+    std::string part;
+    for (size_t i = 0; i <= name.size(); i++) {
+        if (i == name.size() || name[i] == '\\' || name[i] == '/') {
+            if (part == "..") {
+                if (!parts.empty())
+                    parts.pop_back();
+            } else if (!part.empty() && part != ".") {
+                parts.push_back(part);
+            }
+            part.clear();
+        } else {
+            part.push_back(name[i]);
+        }
+    }
+    if (!parts.empty()) {
+        std::string &last = parts.back();
+        while (!last.empty() && (last.back() == ' ' || last.back() == '.'))
+            last.pop_back();
+        if (last.empty())
+            parts.pop_back();
+    }
+    return parts;
+}
+
+/* The entry of directory whose name is part (cp1252) but for capitals; the
+   Linux name may be UTF-8 or the cp1252 bytes themselves. An exact match
+   wins over others. */
+static bool DistFindPart(const std::string &directory, const std::string &part, std::string *found)
+{
+    std::string utf8 = Cp1252ToUtf8(part);
+    struct stat status;
+    if (stat((directory + "/" + utf8).c_str(), &status) == 0) {
+        *found = utf8;
+        return true;
+    }
+    DIR *dir = opendir(directory.c_str());
+    if (dir == nullptr)
+        return false;
+    bool matched = false;
+    while (struct dirent *entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        std::string asCp1252;
+        if (!Utf8ToCp1252(name, &asCp1252))
+            asCp1252 = name;
+        if (Cp1252EqualNoCase(asCp1252, part) || Cp1252EqualNoCase(name, part)) {
+            *found = name;
+            matched = true;
+            break;
+        }
+    }
+    closedir(dir);
+    return matched;
+}
+
+DistEntry DistLookup(const std::string &directory, const std::string &windowsName)
+{
+    DistEntry result;
+    std::string path = directory;
+    for (const std::string &part : DistSplit(windowsName)) {
+        std::string found;
+        if (!DistFindPart(path, part, &found))
+            return result;
+        path += "/" + found;
+    }
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0)
+        return result;
+    result.path = path;
+    if (S_ISDIR(status.st_mode)) {
+        result.kind = DistKind::Directory;
+    } else {
+        result.kind = DistKind::File;
+        result.size = (long long)status.st_size;
+    }
+    return result;
+}
