@@ -118,3 +118,13 @@ tav_wine_test(complete_tests FRESH
     tests/e2e/complete_test.cpp
   LIBRARIES e2esupport)
 add_dependencies(complete_tests setup)
+
+# The sample installation really made what the planner says it would.
+set(TAV_SETUPCHECK "" CACHE FILEPATH "The native setupcheck, for the plan and receipt comparison")
+if(TAV_SETUPCHECK)
+  add_test(NAME sample.plan_matches_receipt
+    COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/sample/plan_matches_receipt.py
+            ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR} ${WINEBED_DIR} ${TAV_SETUPCHECK})
+  set_tests_properties(sample.plan_matches_receipt PROPERTIES
+    FIXTURES_REQUIRED winebed RESOURCE_LOCK winebed TIMEOUT 300)
+endif()

@@ -7,6 +7,8 @@
 #   winebed.sh prepare DIR          creates DIR/prefix if missing
 #   winebed.sh start DIR            starts Xvfb if needed (and the prefix's wineserver)
 #   winebed.sh run DIR PROGRAM ...  runs a Windows program; TAV_FRESH=1 restores the prefix first
+#   winebed.sh restore DIR          puts the pristine registry and files back
+#   winebed.sh flush DIR            stops the prefix's wineserver (its registry goes to disk)
 #   winebed.sh stop DIR             stops the prefix's wineserver and our Xvfb
 set -eu
 
@@ -126,6 +128,10 @@ run)
     ;;
 restore)
     restore
+    ;;
+flush)
+    # the server writes its registry to disk when it stops
+    stop_server
     ;;
 stop)
     stop_server
