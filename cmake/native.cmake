@@ -53,3 +53,26 @@ target_link_options(checker_tests PRIVATE ${TAV_SANITIZE})
 target_link_libraries(checker_tests PRIVATE setupchecker GTest::gtest_main)
 add_dependencies(checker_tests setupcheck checker_sample)
 gtest_discover_tests(checker_tests TEST_PREFIX native. DISCOVERY_MODE PRE_TEST)
+
+# Fuzz targets of the portable core (clang's libFuzzer). The test run replays
+# the committed corpora and fuzzes each target for a few seconds;
+# tools/fuzz.sh fuzzes for longer.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  set(TAV_FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  foreach(target script dirpath bitmap progress)
+    add_executable(${target}_fuzz fuzz/${target}_fuzz.cpp ${TAV_PORTABLE_SOURCES})
+    target_include_directories(${target}_fuzz PRIVATE ${PROJECT_SOURCE_DIR})
+    target_compile_options(${target}_fuzz PRIVATE ${TAV_WARNINGS} ${TAV_FUZZ_FLAGS})
+    target_link_options(${target}_fuzz PRIVATE ${TAV_FUZZ_FLAGS})
+    set(options -artifact_prefix=${PROJECT_BINARY_DIR}/fuzz-${target}-)
+    if(EXISTS ${PROJECT_SOURCE_DIR}/fuzz/${target}.dict)
+      list(APPEND options -dict=${PROJECT_SOURCE_DIR}/fuzz/${target}.dict)
+    endif()
+    file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/fuzz-corpus/${target})
+    add_test(NAME fuzz.${target}.replay
+      COMMAND ${target}_fuzz ${options} -runs=0 ${PROJECT_SOURCE_DIR}/fuzz/corpus/${target})
+    add_test(NAME fuzz.${target}.brief
+      COMMAND ${target}_fuzz ${options} -max_total_time=5 -print_final_stats=1
+              ${PROJECT_BINARY_DIR}/fuzz-corpus/${target} ${PROJECT_SOURCE_DIR}/fuzz/corpus/${target})
+  endforeach()
+endif()

@@ -304,3 +304,22 @@ TEST(Resources, InstallIconGroupHasTwoSixteenColourIcons)
     EXPECT_EQ((std::vector<int>{ 32, 16 }), sizes);
     EXPECT_EQ(nullptr, FindResourceA(module, "Installer", (LPCSTR)RT_GROUP_ICON));
 }
+
+TEST(Resources, EveryMessageFitsWithItsLongestArgument)
+{
+    /* The boxes format into 512 bytes; their arguments are paths of at most
+       259 characters (MessageShowFormatted cuts longer ones to that). */
+    const UINT formats[] = { 5, 6, 7, 2044, 2045, 2050, 2051, 2052, 2053, 2054, 2055 };
+    std::string longest(259, 'W');
+    for (UINT id : formats) {
+        char format[256];
+        int n = LoadStringA(LoadSetupExe(), id, format, sizeof format);
+        ASSERT_GT(n, 0) << id;
+        EXPECT_LT(n, 160) << "format " << id;
+        char text[1100];
+        int length = wsprintfA(text, format, longest.c_str());
+        EXPECT_LT(length, 512) << "message " << id;
+    }
+    char question[512];
+    EXPECT_LT(LoadStringA(LoadSetupExe(), 4, question, sizeof question), 511);
+}
