@@ -9,10 +9,11 @@ cd "$(dirname "$0")"
 ./tools/bootstrap.sh
 . tools/builds.sh
 builds_configure
-cmake --build "build/$test_arch" -j2 >/dev/null
-[ "$test_arch" = i686 ] || cmake --build build/i686 -j2 >/dev/null
+cmake --build build/native -j2 >/dev/null
+cmake --build build/i686 -j2 >/dev/null
+cmake --build "$test_build" -j2 >/dev/null
 
-build="build/$test_arch"
+build="$test_build"
 bed="$build/demo"
 if [ "$test_arch" != i686 ]; then
     echo "Note: this kernel cannot run 32-bit Wine; the sample runs the x86_64 build of the same sources."

@@ -8,10 +8,10 @@ cd "$(dirname "$0")"
 
 builds_configure
 cmake --build build/native -j2
-cmake --build "build/$test_arch" -j2
-[ "$test_arch" = i686 ] || cmake --build build/i686 -j2
+cmake --build build/i686 -j2
+cmake --build "$test_build" -j2
 
 status=0
 ctest --test-dir build/native --output-on-failure || status=1
-ctest --test-dir "build/$test_arch" --output-on-failure || status=1
+ctest --test-dir "$test_build" --output-on-failure || status=1
 exit $status

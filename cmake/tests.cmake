@@ -109,8 +109,6 @@ add_dependencies(install_tests setup)
 set(TAV_PRODUCT_EXE "" CACHE FILEPATH "The i686 SETUP.EXE when the tests run another build")
 if(TAV_PRODUCT_EXE)
   add_test(NAME product.imports COMMAND ${PROJECT_SOURCE_DIR}/tools/check-imports.sh ${TAV_PRODUCT_EXE})
-elseif(TAV_ARCH STREQUAL "i686")
-  add_test(NAME product.imports COMMAND ${PROJECT_SOURCE_DIR}/tools/check-imports.sh $<TARGET_FILE:setup>)
 endif()
 
 tav_wine_test(complete_tests FRESH

@@ -14,6 +14,8 @@ set(TAV_WINDOWS_SOURCES
     ui/progress.cpp
 )
 
+option(TAV_TESTS "Build the tests and the scripted-user driver" ON)
+
 add_library(tavcore STATIC ${TAV_PORTABLE_SOURCES} ${TAV_WINDOWS_SOURCES})
 target_include_directories(tavcore PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(tavcore PRIVATE ${TAV_WARNINGS} -fno-exceptions -fno-rtti)
@@ -37,7 +39,15 @@ target_compile_options(setup PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${TAV_WARNINGS} -
 target_link_options(setup PRIVATE -static -static-libgcc -static-libstdc++ -mwindows)
 target_link_libraries(setup PRIVATE tavcore ole32 uuid comctl32)
 
-option(TAV_TESTS "Build the tests and the scripted-user driver" ON)
+# The build the tests run adds stack protection and traps on undefined
+# behaviour; the shipped program is built without the tests.
+if(TAV_TESTS)
+  set(TAV_HARDENING -fstack-protector-strong -fsanitize=undefined -fsanitize-undefined-trap-on-error)
+  target_compile_options(tavcore PRIVATE ${TAV_HARDENING})
+  target_compile_options(setup PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${TAV_HARDENING}>)
+  target_link_options(tavcore PUBLIC -fstack-protector-strong)
+endif()
+
 if(TAV_TESTS)
   include(cmake/tests.cmake)
 endif()
