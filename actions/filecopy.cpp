@@ -146,6 +146,15 @@ static void FileCopyFinish(void)
     FileCopyCloseBoth();
 }
 
+/* A read or a write failed: the file is given up, the copy goes on. */
+static void FileCopyFail(HWND window, UINT id, const char *path)
+{
+    MessageShowFormatted(setup.instance, setup.className, window, id, path, MB_ICONERROR);
+    FileCopyCloseBoth();
+    setup.errorCount++;
+    PostMessageA(window, WM_SETUP_NEXT_FILE, 0, 0);
+}
+
 void FileCopyChunk(HWND window)
 {
     if (setup.cancelRequested) {
@@ -157,11 +166,7 @@ void FileCopyChunk(HWND window)
 
     setup.bytesTransferred = 0;
     if (!ReadFile(setup.sourceFile, setup.ioBuffer, COPY_CHUNK, &setup.bytesTransferred, NULL)) {
-        MessageShowFormatted(setup.instance, setup.className, window, IDS_CANNOT_READ,
-                             setup.modulePath, MB_ICONERROR);
-        FileCopyCloseBoth();
-        setup.errorCount++;
-        PostMessageA(window, WM_SETUP_NEXT_FILE, 0, 0);
+        FileCopyFail(window, IDS_CANNOT_READ, setup.modulePath);
         return;
     }
 
@@ -172,11 +177,7 @@ void FileCopyChunk(HWND window)
         if (!WriteFile(setup.destinationFile, setup.ioBuffer, read, &setup.bytesTransferred,
                        NULL) ||
             setup.bytesTransferred != read) {
-            MessageShowFormatted(setup.instance, setup.className, window, IDS_CANNOT_WRITE,
-                                 setup.destinationPath, MB_ICONERROR);
-            FileCopyCloseBoth();
-            setup.errorCount++;
-            PostMessageA(window, WM_SETUP_NEXT_FILE, 0, 0);
+            FileCopyFail(window, IDS_CANNOT_WRITE, setup.destinationPath);
             return;
         }
         setup.fileDone += (int)setup.bytesTransferred;

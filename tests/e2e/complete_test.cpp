@@ -29,30 +29,12 @@ std::string Script(const std::string &application, const std::string &rest)
            "\r\nTitre=Installation de Tavelin\r\n[Fichiers]\r\nProgramme=Tavelin.exe\r\n" + rest;
 }
 
-DriverStep Backdrop() { return Expect("", {}, "Installer"); }
-
 DriverStep InstallTo(const std::string &dir)
 {
-    DriverStep step = Expect(kTitle, { Type(kPath, dir), Press(kInstall) }, "#32770");
-    step.control = "&Installer";
-    return step;
-}
-
-DriverStep Progress()
-{
-    DriverStep step = Expect(kTitle, {}, "#32770", true);
-    step.control = "Avancement global";
-    return step;
+    return ExpectDirectory({ Type(kPath, dir), Press(kInstall) });
 }
 
 DriverStep Question(int answer) { return Expect("Souhaitez vous configurer", { Press(answer) }); }
-
-DriverStep Registration(std::vector<DriverAction> actions)
-{
-    DriverStep step = Expect(kTitle, actions, "#32770");
-    step.control = "Types:";
-    return step;
-}
 
 DriverStep Closing(const char *text) { return Expect(text, { Press(IDOK) }); }
 
@@ -165,8 +147,8 @@ TEST(Complete, YesRunRegistersShortcutsAndSuffixes)
         "Suffixes=txt ini\r\n"));
     std::string inst = dir + "\\Mon Tavelin";
     DriverResult r = TestPlay(dir, {
-        Backdrop(), InstallTo(inst), Progress(), Question(IDYES),
-        Registration({ Type(kSuffixes, " txt \t\tini  .log log\t"), Press(IDYES) }),
+        ExpectBackdrop(), InstallTo(inst), ExpectProgress(), Question(IDYES),
+        ExpectRegistration({ Type(kSuffixes, " txt \t\tini  .log log\t"), Press(IDYES) }),
         Closing(kSuccess) });
     ASSERT_TRUE(r.ok) << r.failure;
     EXPECT_EQ(0u, r.exitCode);
@@ -244,7 +226,7 @@ TEST(Complete, NoRunQuotesTheFinalArgumentOnly)
     for (const auto &c : cases) {
         Write(HKEY_CLASSES_ROOT, kOpen, c.stored);
         Write(HKEY_CLASSES_ROOT, kPrint, c.stored);
-        DriverResult r = TestPlay(dir, { Backdrop(), InstallTo(dir + "\\inst"), Progress(),
+        DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(dir + "\\inst"), ExpectProgress(),
                                          Question(IDNO), Closing(kSuccess) });
         ASSERT_TRUE(r.ok) << r.failure;
         EXPECT_EQ(c.expected, Read(HKEY_CLASSES_ROOT, kOpen)) << c.stored;
@@ -263,7 +245,7 @@ TEST(Complete, NoRunLeavesACommandTooLongToQuote)
     std::string dir = Dist(Script("Tavelin", ""));
     Write(HKEY_CLASSES_ROOT, kOpen, stored);
     Write(HKEY_CLASSES_ROOT, kPrint, fits);
-    DriverResult r = TestPlay(dir, { Backdrop(), InstallTo(dir + "\\inst"), Progress(),
+    DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(dir + "\\inst"), ExpectProgress(),
                                      Question(IDNO), Closing(kSuccess) });
     ASSERT_TRUE(r.ok) << r.failure;
     EXPECT_EQ(stored, Read(HKEY_CLASSES_ROOT, kOpen));
@@ -275,8 +257,8 @@ TEST(Complete, RegistrationDialogDeclinedRegistersNoSuffix)
     std::string dir = Dist(Script("Tavelin", "[Enregistrement]\r\nSuffixes=txt\r\n"));
     const DriverAction answers[] = { Escape(), Close(), Press(IDNO) };
     for (const DriverAction &answer : answers) {
-        DriverResult r = TestPlay(dir, { Backdrop(), InstallTo(dir + "\\inst"), Progress(),
-                                         Question(IDYES), Registration({ answer }),
+        DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(dir + "\\inst"), ExpectProgress(),
+                                         Question(IDYES), ExpectRegistration({ answer }),
                                          Closing(kSuccess) });
         ASSERT_TRUE(r.ok) << r.failure;
         EXPECT_EQ("(none)", Read(HKEY_CLASSES_ROOT, ".txt"));
@@ -287,7 +269,7 @@ TEST(Complete, RegistrationDialogDeclinedRegistersNoSuffix)
 TEST(Complete, YesWithoutRegistrationSectionShowsNoDialog)
 {
     std::string dir = Dist(Script("Tavelin", ""));
-    DriverResult r = TestPlay(dir, { Backdrop(), InstallTo(dir + "\\inst"), Progress(),
+    DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(dir + "\\inst"), ExpectProgress(),
                                      Question(IDYES), Closing(kSuccess) });
     ASSERT_TRUE(r.ok) << r.failure;
     EXPECT_EQ("\"" + dir + "\\inst\\Tavelin.exe\" /p \"%1\"", Read(HKEY_CLASSES_ROOT, kPrint));
@@ -296,7 +278,7 @@ TEST(Complete, YesWithoutRegistrationSectionShowsNoDialog)
 TEST(Complete, UninstallKeyFollowsTheApplicationName)
 {
     std::string dir = Dist(Script("", ""));
-    DriverResult r = TestPlay(dir, { Backdrop(), InstallTo(dir + "\\inst"), Progress(),
+    DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(dir + "\\inst"), ExpectProgress(),
                                      Question(IDNO), Closing("Installation normalement") });
     ASSERT_TRUE(r.ok) << r.failure;
     EXPECT_EQ("", Read(HKEY_LOCAL_MACHINE, kUninstall, "DisplayName"));
@@ -304,7 +286,7 @@ TEST(Complete, UninstallKeyFollowsTheApplicationName)
               Read(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"));
 
     std::string nested = Dist(Script("Editeurs\\Tavelin", ""));
-    r = TestPlay(nested, { Backdrop(), InstallTo(nested + "\\inst"), Progress(), Question(IDNO),
+    r = TestPlay(nested, { ExpectBackdrop(), InstallTo(nested + "\\inst"), ExpectProgress(), Question(IDNO),
                            Closing(kSuccess) });
     ASSERT_TRUE(r.ok) << r.failure;
     EXPECT_EQ("Editeurs\\Tavelin",
@@ -317,7 +299,7 @@ TEST(Complete, ExistingGroupFolderAndUnsavableShortcut)
         "[Groupe]\r\nMauvais|nom.lnk=Tavelin.exe\r\nTavelin.lnk=Tavelin.exe,Editeur\r\n"));
     std::string group = ShellFolder("Programs") + "\\Tavelin";
     ASSERT_TRUE(CreateDirectoryA(group.c_str(), NULL));
-    DriverResult r = TestPlay(dir, { Backdrop(), InstallTo(dir + "\\inst"), Progress(),
+    DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(dir + "\\inst"), ExpectProgress(),
                                      Question(IDNO), Closing(kSuccess) });
     ASSERT_TRUE(r.ok) << r.failure;
     DriverShortcut s;
@@ -333,7 +315,7 @@ TEST(Complete, WithoutProgramsFolderNothingIsMade)
     std::string desktop = ShellFolder("Desktop");
     DeleteShellFolder("Programs");
     std::string dir = Dist(Script("Tavelin", "[Groupe]\r\nTavelin.lnk=Tavelin.exe\r\n"));
-    DriverResult r = TestPlay(dir, { Backdrop(), InstallTo(dir + "\\inst"), Progress(),
+    DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(dir + "\\inst"), ExpectProgress(),
                                      Question(IDNO), Closing(kSuccess) });
     ASSERT_TRUE(r.ok) << r.failure;
     EXPECT_FALSE(Exists(desktop + "\\Tavelin.lnk"));
@@ -352,7 +334,7 @@ TEST(Complete, GroupFolderThatCannotBeCreated)
     RegCloseKey(key);
 
     std::string dir = Dist(Script("Tavelin", "[Groupe]\r\nTavelin.lnk=Tavelin.exe\r\n"));
-    DriverResult r = TestPlay(dir, { Backdrop(), InstallTo(dir + "\\inst"), Progress(),
+    DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(dir + "\\inst"), ExpectProgress(),
                                      Expect("Ne peut cr", { Press(IDOK) }), Question(IDNO),
                                      Closing(kIncomplete) });
     ASSERT_TRUE(r.ok) << r.failure;
@@ -374,7 +356,7 @@ TEST(Complete, BackdropTilesThePicture)
     TestWriteFile(dir + "\\images\\FOND.BMP", Picture(100, 80));
     std::string shot = dir + "\\ecran.bmp";
     DriverStep directory = Expect(kTitle, { Shot(shot), Press(kCancel) }, "#32770");
-    DriverResult r = TestPlay(dir, { Backdrop(), directory });
+    DriverResult r = TestPlay(dir, { ExpectBackdrop(), directory });
     ASSERT_TRUE(r.ok) << r.failure;
     ASSERT_EQ(2u, r.windows.size()) << "no message about the picture";
     std::string bmp;
@@ -422,7 +404,7 @@ TEST(Complete, BrokenPicturesAreReportedAndTheBackdropStaysPlain)
         if (!c.bytes.empty() || std::string(c.name) != "ABSENT.BMP")
             TestWriteFile(dir + "\\" + c.name, c.bytes);
         std::string shot = dir + "\\ecran.bmp";
-        DriverResult r = TestPlay(dir, { Expect(c.text, { Press(IDOK) }), Backdrop(),
+        DriverResult r = TestPlay(dir, { Expect(c.text, { Press(IDOK) }), ExpectBackdrop(),
                                          Expect(kTitle, { Shot(shot), Press(kCancel) }, "#32770") });
         ASSERT_TRUE(r.ok) << c.name << ": " << r.failure;
         const DriverWindow &box = r.windows[0];

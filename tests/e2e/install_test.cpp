@@ -50,22 +50,9 @@ std::string Bytes(size_t n, unsigned seed)
     return s;
 }
 
-DriverStep Backdrop() { return Expect("", {}, "Installer"); }
-
-DriverStep Directory(std::vector<DriverAction> actions)
+DriverStep InstallTo(const std::string &dir)
 {
-    DriverStep step = Expect(kTitle, actions, "#32770");
-    step.control = "&Installer";
-    return step;
-}
-
-DriverStep InstallTo(const std::string &dir) { return Directory({ Type(kPath, dir), Press(kInstall) }); }
-
-DriverStep Progress(std::vector<DriverAction> actions = {}, bool optional = true)
-{
-    DriverStep step = Expect(kTitle, actions, "#32770", optional);
-    step.control = "Avancement global";
-    return step;
+    return ExpectDirectory({ Type(kPath, dir), Press(kInstall) });
 }
 
 DriverStep QuestionNo() { return Expect("Souhaitez vous configurer", { Press(IDNO) }); }
@@ -151,7 +138,7 @@ TEST(Install, TwoFilesCopiedWithTheirTimes)
     SetOldTimes(dir + "\\UN.TXT", 5);
     SetOldTimes(dir + "\\DEUX.TXT", 6);
 
-    DriverResult r = TestPlay(dir, { Backdrop(), InstallTo(inst), Progress(), QuestionNo(),
+    DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst), ExpectProgress(), QuestionNo(),
                                      Closing(kSuccess) });
     ASSERT_TRUE(r.ok) << r.failure;
     EXPECT_EQ(0u, r.exitCode);
@@ -174,7 +161,7 @@ TEST(Install, DirectoryDialogProposesProgramFiles)
 {
     std::string dir = TestDir();
     TestMakeDist(dir, Script(""));
-    DriverResult r = TestPlay(dir, { Backdrop(), Directory({ Press(kCancel) }) });
+    DriverResult r = TestPlay(dir, { ExpectBackdrop(), ExpectDirectory({ Press(kCancel) }) });
     ASSERT_TRUE(r.ok) << r.failure;
     ASSERT_EQ(2u, r.windows.size());
     const DriverWindow &d = r.windows[1];
@@ -201,7 +188,7 @@ TEST(Install, WithoutProgramFilesDirTheScriptDirectoryStays)
 
     std::string dir = TestDir();
     TestMakeDist(dir, Script("", "D:\\Mes Outils\\Tav"));
-    DriverResult r = TestPlay(dir, { Backdrop(), Directory({ Press(kCancel) }) });
+    DriverResult r = TestPlay(dir, { ExpectBackdrop(), ExpectDirectory({ Press(kCancel) }) });
     ASSERT_TRUE(r.ok) << r.failure;
     ASSERT_EQ(2u, r.windows.size());
     EXPECT_EQ("D:\\Mes Outils\\Tav", r.windows[1].Control(kPath)->text);
@@ -216,7 +203,7 @@ TEST(Install, SizeTextRoundsUpToKilobytes)
     TestMakeDist(dir, Script("F=F.BIN\r\n"));
     for (const auto &c : cases) {
         TestWriteFile(dir + "\\F.BIN", std::string(c.bytes, 'x'));
-        DriverResult r = TestPlay(dir, { Backdrop(), Directory({ Escape() }) });
+        DriverResult r = TestPlay(dir, { ExpectBackdrop(), ExpectDirectory({ Escape() }) });
         ASSERT_TRUE(r.ok) << r.failure;
         ASSERT_EQ(2u, r.windows.size());
         EXPECT_EQ(std::string("Cette installation requiert ") + c.text + " Kb.",
@@ -238,7 +225,7 @@ TEST(Install, TypedDirectoryIsNormalised)
         { "", dir + "\\" },
     };
     for (const auto &c : cases) {
-        DriverResult r = TestPlay(dir, { Backdrop(), InstallTo(c.typed), Progress(),
+        DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(c.typed), ExpectProgress(),
                                          QuestionNo(), Closing(kSuccess) });
         ASSERT_TRUE(r.ok) << r.failure;
         EXPECT_EQ(c.expected + "\\Tavelin.exe", AppPath()) << "typed " << c.typed;
@@ -252,7 +239,7 @@ TEST(Install, CancelEscapeAndCloseBoxEndTheDirectoryDialog)
     TestWriteFile(dir + "\\F.TXT", "contenu");
     const DriverAction answers[] = { Press(kCancel), Escape(), Close() };
     for (const DriverAction &answer : answers) {
-        DriverResult r = TestPlay(dir, { Backdrop(), Directory({ answer }) });
+        DriverResult r = TestPlay(dir, { ExpectBackdrop(), ExpectDirectory({ answer }) });
         ASSERT_TRUE(r.ok) << r.failure;
         EXPECT_EQ(0u, r.exitCode);
         EXPECT_EQ(2u, r.windows.size()) << "no closing message";
@@ -268,8 +255,8 @@ TEST(Install, ProgressLabelShowsValueThenKey)
     TestMakeDist(dir, Script("Clef=%GRAND.DAT;SOURCE.DAT\r\n"));
     std::string big = Bytes(6 * 1024 * 1024, 3);
     TestWriteFile(dir + "\\SOURCE.DAT", big);
-    DriverResult r = TestPlay(dir, { Backdrop(), InstallTo(inst),
-                                     Progress({ WaitText(kProgressLabel, "GRAND.DAT;SOURCE.DAT : Clef") },
+    DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst),
+                                     ExpectProgress({ WaitText(kProgressLabel, "GRAND.DAT;SOURCE.DAT : Clef") },
                                               false),
                                      QuestionNo(), Closing(kSuccess) });
     ASSERT_TRUE(r.ok) << r.failure;
@@ -285,8 +272,8 @@ TEST(Install, CancelDuringALargeFileKeepsThePartialFile)
     std::string big = Bytes(24 * 1024 * 1024, 4);
     TestWriteFile(dir + "\\GROS.DAT", big);
     TestWriteFile(dir + "\\APRES.TXT", "apres");
-    DriverResult r = TestPlay(dir, { Backdrop(), InstallTo(inst),
-                                     Progress({ WaitPercent(kProgressFileText, 5),
+    DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst),
+                                     ExpectProgress({ WaitPercent(kProgressFileText, 5),
                                                 Press(kProgressCancel) }, false),
                                      Closing(kCancelled) });
     ASSERT_TRUE(r.ok) << r.failure;
@@ -313,8 +300,8 @@ TEST(Install, DestinationThatCannotBeOpened)
     CreateDirectoryA((inst + "\\BLOQUE").c_str(), NULL);   /* a directory in the way */
 
     /* OK goes on with the next file */
-    DriverResult ok = TestPlay(dir, { Backdrop(), InstallTo(inst), Progress(),
-                                      Expect("Ne peut ouvrir", { Press(IDOK) }), Progress(),
+    DriverResult ok = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst), ExpectProgress(),
+                                      Expect("Ne peut ouvrir", { Press(IDOK) }), ExpectProgress(),
                                       QuestionNo(), Closing(kIncomplete) });
     ASSERT_TRUE(ok.ok) << ok.failure;
     const DriverWindow *box = FindBox(ok, "Ne peut ouvrir");
@@ -328,7 +315,7 @@ TEST(Install, DestinationThatCannotBeOpened)
 
     /* Cancel goes straight to the closing message, the progress dialog still open */
     DeleteFileA((inst + "\\SUITE.TXT").c_str());
-    DriverResult cancel = TestPlay(dir, { Backdrop(), InstallTo(inst), Progress(),
+    DriverResult cancel = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst), ExpectProgress(),
                                           Expect("Ne peut ouvrir", { Press(IDCANCEL) }),
                                           Closing(kIncomplete) });
     ASSERT_TRUE(cancel.ok) << cancel.failure;
@@ -345,8 +332,8 @@ TEST(Install, MissingSourceIsReportedAndTheRestInstalled)
     TestMakeDist(dir, Script("A=A.TXT\r\nManque=MANQUE.TXT\r\nB=B.TXT\r\n"));
     TestWriteFile(dir + "\\A.TXT", "a");
     TestWriteFile(dir + "\\B.TXT", "b");
-    DriverResult r = TestPlay(dir, { Expect("MANQUE.TXT", { Press(IDOK) }), Backdrop(),
-                                     InstallTo(inst), Progress(), QuestionNo(),
+    DriverResult r = TestPlay(dir, { Expect("MANQUE.TXT", { Press(IDOK) }), ExpectBackdrop(),
+                                     InstallTo(inst), ExpectProgress(), QuestionNo(),
                                      Closing(kIncomplete) });
     ASSERT_TRUE(r.ok) << r.failure;
     ASSERT_FALSE(r.windows.empty());
@@ -378,7 +365,7 @@ TEST(Install, EntryForms)
     TestWriteFile(dir + "\\LONG.TXT", shorter);
     TestWriteFile(inst + "\\LONG.TXT", Bytes(30000, 10));   /* an older, longer file */
 
-    DriverResult r = TestPlay(dir, { Backdrop(), InstallTo(inst), Progress(), QuestionNo(),
+    DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst), ExpectProgress(), QuestionNo(),
                                      Closing(kSuccess) });
     ASSERT_TRUE(r.ok) << r.failure;
     ExpectFile(inst + "\\x;y", z);
@@ -399,7 +386,7 @@ TEST(Install, ClosingTheBackdropDuringTheCopyEndsTheProgram)
     /* Once the copy runs, the user closes the backdrop from its system menu. */
     DriverResult r;
     std::thread play([&] {
-        r = TestPlay(dir, { Backdrop(), InstallTo(inst), Progress() });
+        r = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst), ExpectProgress() });
     });
     HWND backdrop = NULL;
     for (int i = 0; i < 2000 && backdrop == NULL; i++) {

@@ -181,3 +181,31 @@ DriverAction SleepFor(int ms) { return MakeAction(DriverAction::Sleep, 0, ms); }
 
 int TestScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 int TestScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+
+static DriverStep ExpectDialog(const char *control, std::vector<DriverAction> actions,
+                               bool optional)
+{
+    DriverStep step = Expect("", std::move(actions), "#32770", optional);
+    step.control = control;
+    return step;
+}
+
+DriverStep ExpectBackdrop()
+{
+    return Expect("", {}, "Installer");
+}
+
+DriverStep ExpectDirectory(std::vector<DriverAction> actions)
+{
+    return ExpectDialog("&Installer", std::move(actions), false);
+}
+
+DriverStep ExpectProgress(std::vector<DriverAction> actions, bool optional)
+{
+    return ExpectDialog("Avancement global", std::move(actions), optional);
+}
+
+DriverStep ExpectRegistration(std::vector<DriverAction> actions)
+{
+    return ExpectDialog("Types:", std::move(actions), false);
+}

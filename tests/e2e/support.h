@@ -34,6 +34,13 @@ DriverResult TestPlayProgram(const std::string &program, const std::string &cwd,
 
 DriverStep Expect(const std::string &match, std::vector<DriverAction> actions = {},
                   const std::string &className = "", bool optional = false);
+/* SETUP.EXE's own windows, told apart by their class and one control's text
+   (the dialogs and the boxes after start-up all bear the Titre caption). */
+DriverStep ExpectBackdrop();
+DriverStep ExpectDirectory(std::vector<DriverAction> actions);
+DriverStep ExpectProgress(std::vector<DriverAction> actions = {}, bool optional = true);
+DriverStep ExpectRegistration(std::vector<DriverAction> actions);
+
 DriverAction Press(int id);
 DriverAction Type(int id, const std::string &text);
 DriverAction Escape();

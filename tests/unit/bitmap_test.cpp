@@ -9,22 +9,10 @@
 #include <vector>
 
 #include "tools/driver/driver.h"
+#include "tests/unit/setup_module.h"
 #include "ui/dialogs.h"
 
 namespace {
-
-HINSTANCE Strings()
-{
-    static HMODULE module = [] {
-        const char *dir = getenv("TAV_BUILD_DIR");
-        std::string path = std::string("Z:") + (dir ? dir : "") + "/SETUP.EXE";
-        for (char &c : path)
-            if (c == '/')
-                c = '\\';
-        return LoadLibraryExA(path.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
-    }();
-    return module;
-}
 
 struct Bmp {
     unsigned offBits = 0;        /* 0: right after header and table */
@@ -115,7 +103,7 @@ Loaded Load(const std::string &path)
     Loaded l;
     HDC screen = GetDC(NULL);
     DriverBoxWatch *watch = DriverWatchOwnBoxes(IDOK);
-    l.bitmap = LoadBitmapFile(Strings(), "Installer", NULL, path.c_str(), screen);
+    l.bitmap = LoadBitmapFile(TestSetupModule(), "Installer", NULL, path.c_str(), screen);
     l.boxes = DriverStopWatching(watch);
     ReleaseDC(NULL, screen);
     return l;

@@ -8,6 +8,7 @@
 #include "resources/ids.h"
 #include "setup/messages.h"
 #include "setup/state.h"
+#include "tests/unit/setup_module.h"
 #include "ui/dialogs.h"
 
 namespace {
@@ -18,12 +19,7 @@ class ProgressDialog : public testing::Test {
 protected:
     void SetUp() override
     {
-        const char *dir = getenv("TAV_BUILD_DIR");
-        std::string path = std::string("Z:") + (dir ? dir : "") + "/SETUP.EXE";
-        for (char &c : path)
-            if (c == '/')
-                c = '\\';
-        module = LoadLibraryExA(path.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+        module = TestSetupModule();
         ASSERT_NE(nullptr, module);
         owner = CreateWindowExA(0, "Static", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600,
                                 NULL, NULL, NULL, NULL);
@@ -43,7 +39,6 @@ protected:
         DestroyWindow(owner);
         DeleteObject(setup.barBrush);
         DeleteObject(setup.gapBrush);
-        FreeLibrary(module);
     }
 
     void Pump()

@@ -7,25 +7,14 @@
 #include <vector>
 
 #include "resources/ids.h"
+#include "tests/unit/setup_module.h"
 #include "util/strings.h"
 
 namespace {
 
-std::string BuildPath(const char *name)
-{
-    const char *dir = getenv("TAV_BUILD_DIR");
-    std::string path = std::string("Z:") + (dir ? dir : "") + "/" + name;
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
 HMODULE LoadSetupExe()
 {
-    static HMODULE module = LoadLibraryExA(BuildPath("SETUP.EXE").c_str(), NULL,
-                                           LOAD_LIBRARY_AS_DATAFILE);
-    return module;
+    return TestSetupModule();
 }
 
 /* One control of a DIALOG (not DIALOGEX) template. */

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "script/script.h"
+#include "tests/unit/setup_module.h"
 #include "tools/driver/driver.h"
 
 namespace {
@@ -33,14 +34,7 @@ std::string WriteScript(const char *name, const std::string &bytes)
 /* The messages are SETUP.EXE's own strings. */
 HINSTANCE Strings()
 {
-    static HMODULE module = [] {
-        const char *dir = getenv("TAV_BUILD_DIR");
-        std::string path = std::string("Z:") + (dir ? dir : "") + "/SETUP.EXE";
-        for (char &c : path)
-            if (c == '/')
-                c = '\\';
-        return LoadLibraryExA(path.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
-    }();
+    HMODULE module = TestSetupModule();
     EXPECT_NE(module, (HMODULE)NULL) << "cannot load SETUP.EXE";
     return module;
 }
