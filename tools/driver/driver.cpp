@@ -466,13 +466,6 @@ bool Matches(const DriverStep &step, const DriverWindow &window)
         if (!found)
             return false;
     }
-    if (!step.control.empty()) {
-        bool found = false;
-        for (const DriverControl &control : window.controls)
-            found = found || control.text.find(step.control) != std::string::npos;
-        if (!found)
-            return false;
-    }
     if (step.match.empty())
         return true;
     if (window.caption.find(step.match) != std::string::npos)
