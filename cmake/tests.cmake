@@ -17,8 +17,10 @@ add_custom_command(OUTPUT ${WINEBED_DIR}/pristine/files.list
   COMMENT "Creating the Wine prefix of the tests")
 add_custom_target(wineprefix ALL DEPENDS ${WINEBED_DIR}/pristine/files.list)
 
-add_test(NAME winebed.start COMMAND ${WINEBED} start ${WINEBED_DIR})
-add_test(NAME winebed.stop COMMAND ${WINEBED} stop ${WINEBED_DIR})
+add_test(NAME winebed.start COMMAND sh -c "\"$0\" start \"$1\" && \"$2\" setup \"$1\""
+  ${WINEBED} ${WINEBED_DIR} ${PROJECT_SOURCE_DIR}/tools/faultfs.sh)
+add_test(NAME winebed.stop COMMAND sh -c "\"$2\" cleanup \"$1\"; \"$0\" stop \"$1\""
+  ${WINEBED} ${WINEBED_DIR} ${PROJECT_SOURCE_DIR}/tools/faultfs.sh)
 set_tests_properties(winebed.start PROPERTIES FIXTURES_SETUP winebed RESOURCE_LOCK winebed)
 set_tests_properties(winebed.stop PROPERTIES FIXTURES_CLEANUP winebed RESOURCE_LOCK winebed)
 
@@ -126,3 +128,11 @@ if(TAV_SETUPCHECK)
   set_tests_properties(sample.plan_matches_receipt PROPERTIES
     FIXTURES_REQUIRED winebed RESOURCE_LOCK winebed TIMEOUT 300)
 endif()
+
+# Real faults: full disks, read-only media, files held by others. The small
+# file systems are mounted with the test bed (this needs root).
+tav_wine_test(fault_tests FRESH
+  SOURCES
+    tests/e2e/fault_test.cpp
+  LIBRARIES e2esupport)
+add_dependencies(fault_tests setup)

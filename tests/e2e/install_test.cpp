@@ -38,18 +38,6 @@ std::string Script(const std::string &files, const std::string &directory = "C:\
            "R\xE9pertoire=" + directory + "\r\n[Fichiers]\r\n" + files;
 }
 
-/* Bytes that differ from one position to the next, so a misplaced chunk shows. */
-std::string Bytes(size_t n, unsigned seed)
-{
-    std::string s(n, '\0');
-    unsigned x = seed * 2654435761u + 1;
-    for (size_t i = 0; i < n; i++) {
-        x = x * 1103515245u + 12345u;
-        s[i] = (char)(x >> 16);
-    }
-    return s;
-}
-
 DriverStep InstallTo(const std::string &dir)
 {
     return ExpectDirectory({ Type(kPath, dir), Press(kInstall) });
@@ -132,7 +120,7 @@ TEST(Install, TwoFilesCopiedWithTheirTimes)
     std::string dir = TestDir();
     std::string inst = dir + "\\inst";
     TestMakeDist(dir, Script("Premier=UN.TXT\r\nSecond=DEUX.TXT\r\n"));
-    std::string one = Bytes(10000, 1), two = Bytes(3000, 2);
+    std::string one = TestBytes(10000, 1), two = TestBytes(3000, 2);
     TestWriteFile(dir + "\\UN.TXT", one);
     TestWriteFile(dir + "\\DEUX.TXT", two);
     SetOldTimes(dir + "\\UN.TXT", 5);
@@ -253,7 +241,7 @@ TEST(Install, ProgressLabelShowsValueThenKey)
     std::string dir = TestDir();
     std::string inst = dir + "\\inst";
     TestMakeDist(dir, Script("Clef=%GRAND.DAT;SOURCE.DAT\r\n"));
-    std::string big = Bytes(6 * 1024 * 1024, 3);
+    std::string big = TestBytes(6 * 1024 * 1024, 3);
     TestWriteFile(dir + "\\SOURCE.DAT", big);
     DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst),
                                      ExpectProgress({ WaitText(kProgressLabel, "GRAND.DAT;SOURCE.DAT : Clef") },
@@ -269,7 +257,7 @@ TEST(Install, CancelDuringALargeFileKeepsThePartialFile)
     std::string dir = TestDir();
     std::string inst = dir + "\\inst";
     TestMakeDist(dir, Script("Gros=GROS.DAT\r\nApres=APRES.TXT\r\n"));
-    std::string big = Bytes(24 * 1024 * 1024, 4);
+    std::string big = TestBytes(24 * 1024 * 1024, 4);
     TestWriteFile(dir + "\\GROS.DAT", big);
     TestWriteFile(dir + "\\APRES.TXT", "apres");
     DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst),
@@ -355,15 +343,15 @@ TEST(Install, EntryForms)
                              "Vide=VIDE.TXT\r\n"
                              "Juste=JUSTE.BIN\r\n"
                              "Long=LONG.TXT\r\n"));
-    std::string z = Bytes(100, 5), sys = Bytes(777, 6), f = Bytes(5000, 7);
-    std::string exact = Bytes(16384, 8), shorter = Bytes(10, 9);
+    std::string z = TestBytes(100, 5), sys = TestBytes(777, 6), f = TestBytes(5000, 7);
+    std::string exact = TestBytes(16384, 8), shorter = TestBytes(10, 9);
     TestWriteFile(dir + "\\z", z);
     TestWriteFile(dir + "\\TAVSYS.DLL", sys);
     TestWriteFile(dir + "\\F.TXT", f);
     TestWriteFile(dir + "\\VIDE.TXT", "");
     TestWriteFile(dir + "\\JUSTE.BIN", exact);
     TestWriteFile(dir + "\\LONG.TXT", shorter);
-    TestWriteFile(inst + "\\LONG.TXT", Bytes(30000, 10));   /* an older, longer file */
+    TestWriteFile(inst + "\\LONG.TXT", TestBytes(30000, 10));   /* an older, longer file */
 
     DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst), ExpectProgress(), QuestionNo(),
                                      Closing(kSuccess) });
@@ -381,7 +369,7 @@ TEST(Install, ClosingTheBackdropDuringTheCopyEndsTheProgram)
     std::string dir = TestDir();
     std::string inst = dir + "\\inst";
     TestMakeDist(dir, Script("Gros=GROS.DAT\r\n"));
-    TestWriteFile(dir + "\\GROS.DAT", Bytes(24 * 1024 * 1024, 11));
+    TestWriteFile(dir + "\\GROS.DAT", TestBytes(24 * 1024 * 1024, 11));
 
     /* Once the copy runs, the user closes the backdrop from its system menu. */
     DriverResult r;

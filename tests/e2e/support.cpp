@@ -209,3 +209,14 @@ DriverStep ExpectRegistration(std::vector<DriverAction> actions)
 {
     return ExpectDialog("Types:", std::move(actions), false);
 }
+
+std::string TestBytes(size_t n, unsigned seed)
+{
+    std::string s(n, '\0');
+    unsigned x = seed * 2654435761u + 1;
+    for (size_t i = 0; i < n; i++) {
+        x = x * 1103515245u + 12345u;
+        s[i] = (char)(x >> 16);
+    }
+    return s;
+}

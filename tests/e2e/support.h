@@ -23,6 +23,8 @@ void TestMakeDist(const std::string &dir, const std::string &script);
 /* Writes a file, creating the missing directories. */
 void TestWriteFile(const std::string &path, const std::string &bytes);
 bool TestReadFile(const std::string &path, std::string *bytes);
+/* n bytes that differ from one position to the next, so a misplaced chunk shows. */
+std::string TestBytes(size_t n, unsigned seed);
 
 /* Runs dir\SETUP.EXE (in cwd, by default dir) through the steps. When the
    run is not ok the transcript is added to the test's output. */

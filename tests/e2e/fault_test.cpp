@@ -1,0 +1,273 @@
+/* Real faults met by the copy: a disk that fills up, too few inodes for the
+   directories, read-only media, a destination held open by another program,
+   a source that is a directory, and sources that change size after the size
+   pass. Each ends with its message, the closing message for an incomplete
+   installation, and nothing of ours still open. */
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/e2e/support.h"
+
+namespace {
+
+const int kPath = 257;
+const int kInstall = 259;
+const char kIncomplete[] = "L'installation n'a pas été effectuée correctement";
+const char kSuccess[] = "Installation normalement terminée.";
+
+std::string Script(const std::string &files)
+{
+    return "[Installer]\r\nApplication=Tavelin\r\nTitre=Installation de Tavelin\r\n"
+           "[Fichiers]\r\n" + files;
+}
+
+DriverStep InstallTo(const std::string &dir)
+{
+    return ExpectDirectory({ Type(kPath, dir), Press(kInstall) });
+}
+
+DriverStep Closing(const char *text)
+{
+    /* a moment with the closing message up, for the checks of open files */
+    return Expect(text, { SleepFor(600), Press(IDOK) });
+}
+
+bool DriveReady(const char *root)
+{
+    return GetDriveTypeA(root) != DRIVE_NO_ROOT_DIR;
+}
+
+/* Everything on a small drive goes, so each test starts with it empty. */
+void Empty(const std::string &dir)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        std::string path = dir + "\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            Empty(path);
+            RemoveDirectoryA(path.c_str());
+        } else {
+            DeleteFileA(path.c_str());
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+/* Leaves exactly `left` bytes free on the drive. */
+void FillDrive(const char *root, unsigned long long left)
+{
+    ULARGE_INTEGER freeBytes;
+    ASSERT_TRUE(GetDiskFreeSpaceExA(root, &freeBytes, NULL, NULL));
+    ASSERT_GE(freeBytes.QuadPart, left);
+    TestWriteFile(std::string(root) + "remplissage", std::string(freeBytes.QuadPart - left, 'r'));
+    ASSERT_TRUE(GetDiskFreeSpaceExA(root, &freeBytes, NULL, NULL));
+    ASSERT_EQ(left, freeBytes.QuadPart);
+}
+
+/* While the closing message is shown, every destination must be free to be
+   opened with no sharing: the program holds none of them. */
+struct HeldFiles {
+    std::vector<std::string> paths;
+    std::atomic<int> held{ -1 };
+    std::thread watcher;
+
+    void Start()
+    {
+        watcher = std::thread([this] {
+            for (int i = 0; i < 3000; i++) {
+                HWND box = FindWindowA("#32770", "Installation de Tavelin");
+                if (box != NULL && GetDlgItem(box, 0xFFFF) != NULL &&
+                    GetDlgItem(box, 1) != NULL && GetDlgItem(box, 2) == NULL &&
+                    GetDlgItem(box, 261) == NULL) {
+                    int count = 0;
+                    for (const std::string &p : paths) {
+                        HANDLE f = CreateFileA(p.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+                        if (f == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION)
+                            count++;
+                        if (f != INVALID_HANDLE_VALUE)
+                            CloseHandle(f);
+                    }
+                    held = count;
+                    return;
+                }
+                Sleep(10);
+            }
+        });
+    }
+    int Finish()
+    {
+        watcher.join();
+        return held;
+    }
+};
+
+const DriverWindow *Box(const DriverResult &r, const std::string &text)
+{
+    for (const DriverWindow &w : r.windows)
+        if (w.messageBox && w.text.find(text) != std::string::npos)
+            return &w;
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(DiskFull, AtTheFirstChunkMidFileAndAtTheLastChunk)
+{
+    ASSERT_TRUE(DriveReady("F:\\")) << "the test bed mounts F: as root";
+    const struct { const char *name; size_t size; unsigned long long left; size_t written; } cases[] = {
+        { "first chunk", 40000, 0, 0 },
+        { "mid-file", 40000, 3 * 4096, 12288 },
+        { "last chunk", 16384 + 100, 16384, 16384 },
+    };
+    std::string dir = TestDir();
+    TestMakeDist(dir, Script("Gros=GROS.DAT\r\nApres=APRES.TXT\r\n"));
+    TestWriteFile(dir + "\\APRES.TXT", "");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Empty("F:");
+        ASSERT_TRUE(CreateDirectoryA("F:\\inst", NULL));
+        std::string source = TestBytes(c.size, 7);
+        TestWriteFile(dir + "\\GROS.DAT", source);
+        FillDrive("F:\\", c.left);
+
+        HeldFiles held;
+        held.paths = { "F:\\inst\\GROS.DAT", "F:\\inst\\APRES.TXT" };
+        held.Start();
+        DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo("F:\\inst"), ExpectProgress(),
+                                         Expect("Ne peut \xC3\xA9" "crire", { Press(IDOK) }),
+                                         ExpectProgress(), Expect("Souhaitez", { Press(IDNO) }),
+                                         Closing(kIncomplete) });
+        EXPECT_EQ(0, held.Finish()) << "destinations still open at the closing message";
+        ASSERT_TRUE(r.ok) << r.failure;
+        EXPECT_EQ(0u, r.exitCode);
+        const DriverWindow *box = Box(r, "Ne peut ");
+        ASSERT_NE(nullptr, box);
+        EXPECT_EQ("Ne peut \xC3\xA9" "crire \"F:\\inst\\GROS.DAT\" !", box->text);
+        EXPECT_EQ("error", box->icon);
+        EXPECT_EQ(std::vector<int>{ IDOK }, box->buttons);
+        std::string partial;
+        ASSERT_TRUE(TestReadFile("F:\\inst\\GROS.DAT", &partial));
+        EXPECT_LE(partial.size(), c.written + 4096);
+        EXPECT_TRUE(source.compare(0, partial.size(), partial) == 0);
+    }
+}
+
+TEST(DiskFull, NoRoomForTheDirectories)
+{
+    ASSERT_TRUE(DriveReady("G:\\")) << "the test bed mounts G: as root";
+    Empty("G:");
+    std::string dir = TestDir();
+    TestMakeDist(dir, Script("Profond=a\\b\\c\\d\\f.txt;F.TXT\r\n"));
+    TestWriteFile(dir + "\\F.TXT", "f");
+    DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo("G:\\inst"), ExpectProgress(),
+                                     Expect("Ne peut cr\xC3\xA9" "er", { Press(IDOK) }),
+                                     Expect("Ne peut ouvrir", { Press(IDOK) }), ExpectProgress(),
+                                     Expect("Souhaitez", { Press(IDNO) }), Closing(kIncomplete) });
+    ASSERT_TRUE(r.ok) << r.failure;
+    const DriverWindow *box = Box(r, "Ne peut cr");
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(0u, box->text.find("Ne peut cr\xC3\xA9" "er \"G:\\inst\\a"));
+    EXPECT_EQ("error", box->icon);
+    EXPECT_EQ("Installer", box->caption);
+}
+
+TEST(Faults, ReadOnlyMedium)
+{
+    ASSERT_TRUE(DriveReady("R:\\")) << "the test bed mounts R: as root";
+    std::string dir = TestDir();
+    TestMakeDist(dir, Script("F=F.TXT\r\n"));
+    TestWriteFile(dir + "\\F.TXT", "f");
+    /* The medium refuses the directory as access denied, a refusal the
+       directory step accepts silently; the open then fails. */
+    DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo("R:\\inst"), ExpectProgress(),
+                                     Expect("Ne peut ouvrir", { Press(IDOK) }), ExpectProgress(),
+                                     Expect("Souhaitez", { Press(IDNO) }), Closing(kIncomplete) });
+    ASSERT_TRUE(r.ok) << r.failure;
+    const DriverWindow *open = Box(r, "Ne peut ouvrir");
+    ASSERT_NE(nullptr, open);
+    EXPECT_EQ("Ne peut ouvrir \"R:\\inst\\F.TXT\" !", open->text);
+    EXPECT_EQ((std::vector<int>{ IDOK, IDCANCEL }), open->buttons);
+}
+
+TEST(Faults, DestinationHeldOpenByAnotherProgram)
+{
+    std::string dir = TestDir();
+    std::string inst = dir + "\\inst";
+    TestMakeDist(dir, Script("Pris=PRIS.TXT\r\nLibre=LIBRE.TXT\r\n"));
+    TestWriteFile(dir + "\\PRIS.TXT", "nouveau");
+    TestWriteFile(dir + "\\LIBRE.TXT", "libre");
+    TestWriteFile(inst + "\\PRIS.TXT", "ancien");
+    HANDLE holder = CreateFileA((inst + "\\PRIS.TXT").c_str(), GENERIC_READ, 0, NULL,
+                                OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst), ExpectProgress(),
+                                     Expect("Ne peut ouvrir", { Press(IDOK) }), ExpectProgress(),
+                                     Expect("Souhaitez", { Press(IDNO) }), Closing(kIncomplete) });
+    CloseHandle(holder);
+    ASSERT_TRUE(r.ok) << r.failure;
+    EXPECT_EQ("Ne peut ouvrir \"" + inst + "\\PRIS.TXT\" !", Box(r, "Ne peut ouvrir")->text);
+    std::string kept, copied;
+    ASSERT_TRUE(TestReadFile(inst + "\\PRIS.TXT", &kept));
+    EXPECT_EQ("ancien", kept) << "the held file is left as it was";
+    ASSERT_TRUE(TestReadFile(inst + "\\LIBRE.TXT", &copied));
+    EXPECT_EQ("libre", copied);
+}
+
+TEST(Faults, SourceThatIsADirectory)
+{
+    std::string dir = TestDir();
+    std::string inst = dir + "\\inst";
+    TestMakeDist(dir, Script("Dossier=DOSSIER\r\nF=F.TXT\r\n"));
+    ASSERT_TRUE(CreateDirectoryA((dir + "\\DOSSIER").c_str(), NULL));
+    TestWriteFile(dir + "\\F.TXT", "f");
+    DriverResult r = TestPlay(dir, { Expect("DOSSIER", { Press(IDOK) }), ExpectBackdrop(),
+                                     InstallTo(inst), ExpectProgress(),
+                                     Expect("Souhaitez", { Press(IDNO) }), Closing(kIncomplete) });
+    ASSERT_TRUE(r.ok) << r.failure;
+    EXPECT_EQ("Ne peut ouvrir \"" + dir + "\\DOSSIER\" !", r.windows[0].text);
+    EXPECT_EQ("information", r.windows[0].icon);
+    std::string copied;
+    ASSERT_TRUE(TestReadFile(inst + "\\F.TXT", &copied));
+    EXPECT_EQ("f", copied);
+}
+
+TEST(Faults, SourcesChangingSizeAfterTheSizePass)
+{
+    const struct { const char *name; size_t before, after; } cases[] = {
+        { "shrinks", 40000, 10000 },
+        { "grows", 10000, 40000 },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string dir = TestDir() + "\\" + c.name;
+        std::string inst = dir + "\\inst";
+        TestMakeDist(dir, Script("Change=CHANGE.DAT\r\n"));
+        TestWriteFile(dir + "\\CHANGE.DAT", TestBytes(c.before, 1));
+        std::string after = TestBytes(c.after, 2);
+        /* The size pass has measured the file once the Directory dialog is up. */
+        std::thread changer([&] {
+            for (int i = 0; i < 2000 && FindWindowA("#32770", "Installation de Tavelin") == NULL; i++)
+                Sleep(5);
+            TestWriteFile(dir + "\\CHANGE.DAT", after);
+        });
+        DriverStep directory = ExpectDirectory({ SleepFor(500), Type(kPath, inst), Press(kInstall) });
+        DriverResult r = TestPlay(dir, { ExpectBackdrop(), directory, ExpectProgress(),
+                                         Expect("Souhaitez", { Press(IDNO) }), Closing(kSuccess) });
+        changer.join();
+        ASSERT_TRUE(r.ok) << r.failure;
+        std::string copied;
+        ASSERT_TRUE(TestReadFile(inst + "\\CHANGE.DAT", &copied));
+        EXPECT_TRUE(copied == after) << "the file as it is at the copy";
+    }
+}
