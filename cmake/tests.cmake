@@ -136,3 +136,14 @@ tav_wine_test(fault_tests FRESH
     tests/e2e/fault_test.cpp
   LIBRARIES e2esupport)
 add_dependencies(fault_tests setup)
+
+# Annuler at every point of a copy, pressed by a hook placed in SETUP.EXE.
+add_library(cancelhook SHARED tests/e2e/cancelhook.cpp)
+set_target_properties(cancelhook PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+target_compile_options(cancelhook PRIVATE ${TAV_WARNINGS})
+target_link_options(cancelhook PRIVATE ${TAV_TEST_LINK})
+tav_wine_test(cancel_tests FRESH
+  SOURCES
+    tests/e2e/cancel_test.cpp
+  LIBRARIES e2esupport)
+add_dependencies(cancel_tests setup cancelhook)

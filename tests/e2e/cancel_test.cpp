@@ -1,0 +1,113 @@
+/* Annuler pressed at every point of a copy: before and after every chunk of
+   files of 0, 8192, 8193 and 40000 bytes, and after the last chunk. Every
+   run ends with "Installation abandonnée.", makes no shortcut and writes no
+   registry value, and holds no file open while the closing message shows. */
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/e2e/support.h"
+
+namespace {
+
+const char kCancelled[] = "Installation abandonnée.";
+const char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tavelin.exe";
+const size_t kSizes[] = { 0, 8192, 8193, 40000 };
+
+/* Copy steps of the fixture: per file one next-entry step and one chunk step
+   per 8192 bytes, plus one; then the last next-entry step. */
+int CopySteps()
+{
+    int steps = 1;
+    for (size_t size : kSizes)
+        steps += 1 + (int)(size / 8192) + 1;
+    return steps;
+}
+
+/* Files of the installation directory that the program still holds. */
+int Held(const std::string &inst)
+{
+    int held = 0;
+    for (int i = 0; i < 4; i++) {
+        std::string path = inst + "\\F" + std::to_string(i) + ".DAT";
+        HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+        if (f == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION)
+            held++;
+        if (f != INVALID_HANDLE_VALUE)
+            CloseHandle(f);
+    }
+    return held;
+}
+
+}  // namespace
+
+TEST(CancelSweep, EveryPointOfTheCopy)
+{
+    HMODULE hook = LoadLibraryA(TestBuildPath("cancelhook.dll").c_str());
+    ASSERT_NE(nullptr, hook);
+    HOOKPROC proc = (HOOKPROC)(void (*)(void))GetProcAddress(hook, "CancelHookProc");
+    ASSERT_NE(nullptr, proc);
+    HHOOK installed = SetWindowsHookExA(WH_GETMESSAGE, proc, hook, 0);
+    ASSERT_NE(nullptr, installed);
+
+    std::string dir = TestDir();
+    std::string files = "[Groupe]\r\nTavelin.lnk=F0.DAT\r\n[Fichiers]\r\n";
+    for (int i = 0; i < 4; i++) {
+        std::string name = "F" + std::to_string(i) + ".DAT";
+        files += name + "=" + name + "\r\n";
+        TestWriteFile(dir + "\\" + name, TestBytes(kSizes[i], i + 1));
+    }
+    TestMakeDist(dir, "[Installer]\r\nApplication=Tavelin\r\nTitre=Installation de Tavelin\r\n" + files);
+
+    int steps = CopySteps();
+    EXPECT_EQ(15, steps);
+    for (int at = 1; at <= steps; at++) {
+        SCOPED_TRACE(testing::Message() << "Annuler at copy step " << at);
+        std::string inst = dir + "\\inst" + std::to_string(at);
+        SetEnvironmentVariableA("TAV_CANCEL_AT", std::to_string(at).c_str());
+        int held = -1;
+        std::thread watcher([&] {
+            for (int i = 0; i < 2000; i++) {
+                HWND box = FindWindowA("#32770", "Installation de Tavelin");
+                if (box != NULL && GetDlgItem(box, 0xFFFF) != NULL && GetDlgItem(box, 257) == NULL &&
+                    GetDlgItem(box, 261) == NULL) {
+                    held = Held(inst);
+                    return;
+                }
+                Sleep(5);
+            }
+        });
+        DriverResult r = TestPlay(dir, { ExpectBackdrop(),
+                                         ExpectDirectory({ Type(257, inst), Press(259) }),
+                                         ExpectProgress(),
+                                         Expect(kCancelled, { SleepFor(300), Press(IDOK) }) });
+        watcher.join();
+        ASSERT_TRUE(r.ok) << r.failure;
+        EXPECT_EQ(0, held) << "files still open at the closing message";
+        /* Every byte of a file is written by step 1, 4, 8 and 14 for the
+           four files; the copy stops at the chunk step after the click, so
+           the files whole on disk are those whose bytes came by then. */
+        const int writtenBy[] = { 1, 4, 8, 14 };
+        int expected = 0, whole = 0;
+        for (int i = 0; i < 4; i++) {
+            expected += writtenBy[i] <= at;
+            std::string got;
+            if (TestReadFile(inst + "\\F" + std::to_string(i) + ".DAT", &got) &&
+                got == TestBytes(kSizes[i], i + 1))
+                whole++;
+        }
+        EXPECT_EQ(expected, whole);
+    }
+    SetEnvironmentVariableA("TAV_CANCEL_AT", NULL);
+    UnhookWindowsHookEx(installed);
+
+    std::string value;
+    EXPECT_FALSE(DriverReadRegistryString(HKEY_LOCAL_MACHINE, kAppPaths, "", &value));
+    std::string programs;
+    ASSERT_TRUE(DriverReadRegistryString(HKEY_CURRENT_USER,
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Programs", &programs));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((programs + "\\Tavelin").c_str()));
+}
