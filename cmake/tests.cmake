@@ -147,3 +147,8 @@ tav_wine_test(cancel_tests FRESH
     tests/e2e/cancel_test.cpp
   LIBRARIES e2esupport)
 add_dependencies(cancel_tests setup cancelhook)
+
+# The benchmark's yardsticks (tools/bench/run.py).
+add_executable(copyfloor tools/bench/copyfloor.cpp)
+target_compile_options(copyfloor PRIVATE ${TAV_WARNINGS})
+target_link_options(copyfloor PRIVATE ${TAV_TEST_LINK})

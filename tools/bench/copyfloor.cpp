@@ -1,0 +1,112 @@
+/* The benchmark's yardsticks for the copy of SETUP.EXE:
+     copyfloor posted LIST DEST   the design's floor: 8 KiB per posted window
+                                  message, with no painting at all
+     copyfloor plain LIST DEST    a plain 8 KiB ReadFile/WriteFile loop
+   LIST holds one source path per line (Windows paths); each file goes to
+   DEST under its name. Prints the copy's time in milliseconds. */
+#include <windows.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+static std::vector<std::string> sources;
+static std::string destination;
+static size_t current = 0;
+static HANDLE in = INVALID_HANDLE_VALUE, out = INVALID_HANDLE_VALUE;
+static char buffer[8192];
+
+static bool OpenNext()
+{
+    while (current < sources.size()) {
+        const std::string &source = sources[current++];
+        const char *name = strrchr(source.c_str(), '\\');
+        std::string target = destination + "\\" + (name ? name + 1 : source.c_str());
+        in = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                         FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+        out = CreateFileA(target.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                          FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+        if (in != INVALID_HANDLE_VALUE && out != INVALID_HANDLE_VALUE)
+            return true;
+        if (in != INVALID_HANDLE_VALUE)
+            CloseHandle(in);
+        if (out != INVALID_HANDLE_VALUE)
+            CloseHandle(out);
+    }
+    return false;
+}
+
+/* One chunk; false when the file is done. */
+static bool Chunk()
+{
+    DWORD got = 0, put = 0;
+    if (!ReadFile(in, buffer, sizeof buffer, &got, NULL) || got == 0 ||
+        !WriteFile(out, buffer, got, &put, NULL) || got < sizeof buffer) {
+        CloseHandle(in);
+        CloseHandle(out);
+        return false;
+    }
+    return true;
+}
+
+static LRESULT CALLBACK FloorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_USER) {
+        if (Chunk())
+            PostMessageA(window, WM_USER, 0, 0);
+        else if (OpenNext())
+            PostMessageA(window, WM_USER, 0, 0);
+        else
+            PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int main(int argc, char **argv)
+{
+    if (argc != 4) {
+        fprintf(stderr, "usage: copyfloor posted|plain LIST DEST\n");
+        return 2;
+    }
+    FILE *list = fopen(argv[2], "r");
+    if (!list)
+        return 2;
+    char line[1024];
+    while (fgets(line, sizeof line, list)) {
+        line[strcspn(line, "\r\n")] = '\0';
+        if (line[0])
+            sources.push_back(line);
+    }
+    fclose(list);
+    destination = argv[3];
+
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    if (strcmp(argv[1], "plain") == 0) {
+        while (OpenNext())
+            while (Chunk())
+                ;
+    } else {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = FloorProc;
+        windowClass.hInstance = GetModuleHandleA(NULL);
+        windowClass.lpszClassName = "CopyFloor";
+        RegisterClassA(&windowClass);
+        HWND window = CreateWindowA("CopyFloor", "", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, NULL, NULL,
+                                    windowClass.hInstance, NULL);
+        if (OpenNext())
+            PostMessageA(window, WM_USER, 0, 0);
+        else
+            PostQuitMessage(0);
+        MSG message;
+        while (GetMessageA(&message, NULL, 0, 0) > 0)
+            DispatchMessageA(&message);
+    }
+    QueryPerformanceCounter(&end);
+    printf("%.1f\n", (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart);
+    return 0;
+}

@@ -1,0 +1,222 @@
+#!/usr/bin/env python3
+"""Install-speed benchmark of SETUP.EXE under Wine, against the design's own
+floor (8 KiB per posted message, no painting) and a plain copy loop.
+
+    tools/bench/run.py [--runs N] [--out FILE]
+
+Payloads (fixed seed): "big", 8 files of 32 MiB; "many", 2000 files of 4 to
+64 KiB in 20 folders. Every program runs pinned to CPU 0, the prefix's
+wineserver too. SETUP.EXE is timed by the scripted user, from its press of
+"&Installer" to the appearance of the first window after the copy (the
+question about the default editor), so that no answer time is counted.
+Start-up is timed from process start to the Directory dialog for a script of
+5000 entries; Cancel latency from the press of Annuler to the closing
+message. A peer installer would be a 32-bit program: it runs only where
+32-bit Wine does.
+"""
+import argparse
+import os
+import random
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+
+
+def sh(*args, **kw):
+    return subprocess.run(args, check=True, capture_output=True, text=True, **kw).stdout
+
+
+def winpath(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+class Bed:
+    """A test bed of the benchmark's own; its wineserver and every program
+    run pinned to CPU 0."""
+
+    def __init__(self, build):
+        self.build = build
+        self.dir = os.path.join(build, "bench")
+        self.tool = os.path.join(ROOT, "tools", "winebed.sh")
+        sh(self.tool, "prepare", self.dir)
+        sh(self.tool, "flush", self.dir)
+        sh("taskset", "-c", "0", self.tool, "start", self.dir)
+        self.drive_c = os.path.join(self.dir, "prefix", "drive_c")
+
+    def wine(self, *args):
+        return subprocess.run(["taskset", "-c", "0", self.tool, "run", self.dir, *args],
+                              check=False, capture_output=True, text=True)
+
+    def stop(self):
+        sh(self.tool, "stop", self.dir)
+
+
+def payload(base, kind):
+    rng = random.Random(1964 if kind == "big" else 2024)
+    files = []
+    if kind == "big":
+        for i in range(8):
+            files.append((f"GROS{i}.DAT", 32 * 1024 * 1024))
+    else:
+        for i in range(2000):
+            files.append((f"D{i % 20:02d}\\F{i:04d}.DAT", rng.randint(4, 64) * 1024))
+    for name, size in files:
+        path = os.path.join(base, *name.split("\\"))
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        if not os.path.exists(path) or os.path.getsize(path) != size:
+            with open(path, "wb") as f:
+                f.write(rng.randbytes(size))
+    return files
+
+
+def script(entries):
+    lines = ["[Installer]", "Application=Tavelin", "Titre=Installation de Tavelin", "[Fichiers]"]
+    lines += [f"F{i}={name}" for i, name in enumerate(entries)]
+    return ("\r\n".join(lines) + "\r\n").encode("cp1252")
+
+
+def play(bed, dist, inst, steps):
+    scenario = os.path.join(dist, "scenario.txt")
+    with open(scenario, "w") as f:
+        f.write(steps.replace("INST", inst))
+    transcript = os.path.join(dist, "transcript.txt")
+    bed.wine(os.path.join(bed.build, "userdriver.exe"), "--program", winpath(os.path.join(dist, "SETUP.EXE")),
+             "--cwd", winpath(dist), "--scenario", winpath(scenario), "--transcript", winpath(transcript),
+             "--timeout", "600000")
+    return open(transcript, encoding="utf-8").read()
+
+
+def times(transcript):
+    """(ms of each window's appearance, ms of each action) in order."""
+    windows = [float(m) for m in re.findall(r"^window \d+ at (\d+(?:\.\d+)?) ms", transcript, re.M)]
+    actions = [(float(t), a) for t, a in re.findall(r"^  (\d+(?:\.\d+)?) ms: (.*)$", transcript, re.M)]
+    return windows, actions
+
+
+INSTALL = """window "" class Installer
+window "" class #32770 control "&Installer"
+    type 257 "INST"
+    press 259
+window "" class #32770 control "Avancement global" optional
+window "Souhaitez"
+    press 7
+window "Installation"
+    press 1
+"""
+
+CANCEL = """window "" class Installer
+window "" class #32770 control "&Installer"
+    type 257 "INST"
+    press 259
+window "" class #32770 control "Avancement global"
+    wait-percent 260 30
+    press 261
+window "Installation abandonn"
+    press 1
+"""
+
+STARTUP = """window "" class Installer
+window "" class #32770 control "&Installer"
+    press 260
+"""
+
+
+def measure_setup(bed, dist, inst_unix, inst):
+    shutil.rmtree(inst_unix, ignore_errors=True)
+    t = play(bed, dist, inst, INSTALL)
+    windows, actions = times(t)
+    press = [ms for ms, a in actions if a == "press 259"][0]
+    after = [w for w in windows if w > press]
+    # the question: the first message box after the copy
+    question = re.search(r"^window \d+ at (\d+(?:\.\d+)?) ms:.*\n(?:  .*\n)*?  message box: \"Souhaitez", t, re.M)
+    return float(question.group(1)) - press if question else (after[-1] - press)
+
+
+def summary(values):
+    return min(values), statistics.median(values), max(values)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--runs", type=int, default=3)
+    parser.add_argument("--out", default=os.path.join(ROOT, "docs", "benchmark.md"))
+    parser.add_argument("--build", default=None)
+    args = parser.parse_args()
+    arch = sh(os.path.join(ROOT, "tools", "winebed.sh"), "arch").strip()
+    build = args.build or os.path.join(ROOT, "build", f"test-{arch}")
+    bed = Bed(build)
+    results = {}
+    try:
+        setup_exe = os.path.join(build, "SETUP.EXE")
+        for kind in ("big", "many"):
+            base = os.path.join(bed.drive_c, "bench", kind)
+            files = payload(base, kind)
+            with open(os.path.join(base, "SETUP.INF"), "wb") as f:
+                f.write(script([name for name, _ in files]))
+            shutil.copyfile(setup_exe, os.path.join(base, "SETUP.EXE"))
+            listing = os.path.join(base, "list.txt")
+            with open(listing, "w") as f:
+                for name, _ in files:
+                    f.write(winpath(os.path.join(base, *name.split("\\"))) + "\n")
+            inst_unix = os.path.join(bed.drive_c, "bench", "inst")
+            floor_unix = os.path.join(bed.drive_c, "bench", "floor")
+            for _ in range(args.runs):
+                results.setdefault((kind, "SETUP.EXE"), []).append(
+                    measure_setup(bed, base, inst_unix, "C:\\bench\\inst"))
+                for mode in ("posted", "plain"):
+                    shutil.rmtree(floor_unix, ignore_errors=True)
+                    os.makedirs(floor_unix)
+                    out = bed.wine(os.path.join(build, "copyfloor.exe"), mode, winpath(listing),
+                                   "C:\\bench\\floor").stdout.strip()
+                    results.setdefault((kind, "floor" if mode == "posted" else "plain loop"), []).append(float(out))
+            shutil.rmtree(inst_unix, ignore_errors=True)
+            shutil.rmtree(floor_unix, ignore_errors=True)
+
+        # start-up with 5000 entries, and Cancel latency on "big"
+        many = os.path.join(bed.drive_c, "bench", "many")
+        names = [f"D{i % 20:02d}\\F{i:04d}.DAT" for i in range(2000)]
+        start = os.path.join(bed.drive_c, "bench", "start")
+        os.makedirs(start, exist_ok=True)
+        for name in names:
+            target = os.path.join(start, *name.split("\\"))
+            os.makedirs(os.path.dirname(target), exist_ok=True)
+            if not os.path.exists(target):
+                os.link(os.path.join(many, *name.split("\\")), target)
+        with open(os.path.join(start, "SETUP.INF"), "wb") as f:
+            f.write(script([names[i % 2000] for i in range(5000)]))
+        shutil.copyfile(setup_exe, os.path.join(start, "SETUP.EXE"))
+        big = os.path.join(bed.drive_c, "bench", "big")
+        for _ in range(args.runs):
+            windows, _ = times(play(bed, start, "", STARTUP))
+            results.setdefault(("start-up", "5000 entries to the Directory dialog"), []).append(windows[1])
+            shutil.rmtree(os.path.join(bed.drive_c, "bench", "inst"), ignore_errors=True)
+            t = play(bed, big, "C:\\bench\\inst", CANCEL)
+            windows, actions = times(t)
+            press = [ms for ms, a in actions if a == "press 261"][0]
+            results.setdefault(("cancel", "Annuler to the closing message"), []).append(
+                [w for w in windows if w > press][0] - press)
+        shutil.rmtree(os.path.join(bed.drive_c, "bench", "inst"), ignore_errors=True)
+    finally:
+        bed.stop()
+
+    lines = ["| payload | method | min ms | median ms | max ms | median / floor |", "|---|---|---|---|---|---|"]
+    for (kind, method), values in results.items():
+        low, mid, high = summary(values)
+        floor = results.get((kind, "floor"))
+        ratio = f"{mid / statistics.median(floor):.2f}" if floor else ""
+        lines.append(f"| {kind} | {method} | {low:.0f} | {mid:.0f} | {high:.0f} | {ratio} |")
+    table = "\n".join(lines)
+    print(table)
+    with open(args.out, "w") as f:
+        f.write("# Install speed\n\n")
+        f.write(f"{args.runs} runs of each, pinned to CPU 0 (`taskset -c 0`) with the prefix's wineserver, "
+                f"{arch} build under Wine, made by `tools/bench/run.py`.\n\n{table}\n")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
