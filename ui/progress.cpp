@@ -32,25 +32,70 @@ void DrawProgressBar(HWND dialog, WORD controlId, WORD percentage)
     ReleaseDC(control, context);
 }
 
+/* What the dialog shows now, so that an update that would not change a
+   pixel or a character is skipped: a 32 MiB file is 4096 chunks but only 101
+   percentages. -1 means unknown: the next update draws. A bar control that
+   repaints itself for any other reason shows its empty frame again, so its
+   paint marks it unknown. Index 0 is the file, 1 the overall figure. */
+static int shownBar[2] = { -1, -1 };
+static int shownText[2] = { -1, -1 };
+static WNDPROC barProc;
+
+static int ProgressSlot(int controlId)
+{
+    return controlId == IDC_PROGRESS_FILE_BAR || controlId == IDC_PROGRESS_FILE_TEXT ? 0 : 1;
+}
+
+static LRESULT CALLBACK ProgressBarProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = CallWindowProcA(barProc, control, message, wParam, lParam);
+    if (message == WM_PAINT || message == WM_PRINTCLIENT)
+        shownBar[ProgressSlot(GetDlgCtrlID(control))] = -1;
+    return result;
+}
+
+static void ProgressShowBar(HWND dialog, int controlId, int percent)
+{
+    int clipped = percent > 0xFFFF ? 0xFFFF : percent;
+    if (shownBar[ProgressSlot(controlId)] == clipped)
+        return;
+    DrawProgressBar(dialog, (WORD)controlId, (WORD)clipped);
+    shownBar[ProgressSlot(controlId)] = clipped;
+}
+
 static void ProgressShowPercent(HWND dialog, int controlId, int percent)
 {
+    if (shownText[ProgressSlot(controlId)] == percent)
+        return;
     char text[32];
     wsprintfA(text, "%ld %%", (long)percent);
     SetDlgItemTextA(dialog, controlId, text);
+    shownText[ProgressSlot(controlId)] = percent;
 }
 
 static void ProgressUpdate(HWND dialog)
 {
     int filePercent = ProgressPercent(setup.fileDone, setup.fileSize);
-    DrawProgressBar(dialog, IDC_PROGRESS_FILE_BAR, (WORD)(filePercent > 0xFFFF ? 0xFFFF : filePercent));
+    ProgressShowBar(dialog, IDC_PROGRESS_FILE_BAR, filePercent);
     ProgressShowPercent(dialog, IDC_PROGRESS_FILE_TEXT, filePercent);
     /* The overall bar moves once per file, when the file reaches 100 %. */
     if (filePercent == 100) {
         int totalPercent = ProgressPercent(setup.totalDone, setup.totalSize);
-        DrawProgressBar(dialog, IDC_PROGRESS_TOTAL_BAR,
-                        (WORD)(totalPercent > 0xFFFF ? 0xFFFF : totalPercent));
+        ProgressShowBar(dialog, IDC_PROGRESS_TOTAL_BAR, totalPercent);
         ProgressShowPercent(dialog, IDC_PROGRESS_TOTAL_TEXT, totalPercent);
     }
+}
+
+static void ProgressWatchBars(HWND dialog)
+{
+    for (int i = 0; i < 2; i++) {
+        shownBar[i] = -1;
+        shownText[i] = -1;
+    }
+    const int bars[] = { IDC_PROGRESS_FILE_BAR, IDC_PROGRESS_TOTAL_BAR };
+    for (int id : bars)
+        barProc = (WNDPROC)SetWindowLongPtrA(GetDlgItem(dialog, id), GWLP_WNDPROC,
+                                             (LONG_PTR)ProgressBarProc);
 }
 
 INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -60,7 +105,8 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_INITDIALOG:
         WindowCenterOver(GetParent(dialog), dialog);
         SetWindowTextA(dialog, setup.title);
-        SetDlgItemTextA(dialog, IDC_PROGRESS_TOTAL_TEXT, "0 %");
+        ProgressWatchBars(dialog);
+        ProgressShowPercent(dialog, IDC_PROGRESS_TOTAL_TEXT, 0);
         return TRUE;
 
     case WM_COMMAND:
@@ -68,7 +114,7 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         case CMD_PROGRESS_NEWFILE:
             wsprintfA(setup.ioBuffer, "%s : %s", setup.entryValue, setup.entryKey);
             SetDlgItemTextA(dialog, IDC_PROGRESS_FILE_LABEL, setup.ioBuffer);
-            SetDlgItemTextA(dialog, IDC_PROGRESS_FILE_TEXT, "0 %");
+            ProgressShowPercent(dialog, IDC_PROGRESS_FILE_TEXT, 0);
             return TRUE;
         case CMD_PROGRESS_UPDATE:
             ProgressUpdate(dialog);

@@ -200,3 +200,20 @@ TEST_F(ProgressDialog, CancelSetsTheFlagAndEscapeDoesNot)
     EXPECT_TRUE(IsWindow(dialog));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_PROGRESS_CANCEL)));
 }
+
+TEST_F(ProgressDialog, SamePercentageDrawsAgainAfterTheBarRepaintedItself)
+{
+    int width = BarWidth(IDC_PROGRESS_FILE_BAR);
+    std::string half = Expected(50 * width / 100, width);
+    Update(50, 100, 0, 0);
+    ASSERT_EQ(half, Row(IDC_PROGRESS_FILE_BAR));
+
+    HWND bar = GetDlgItem(dialog, IDC_PROGRESS_FILE_BAR);
+    InvalidateRect(bar, NULL, TRUE);
+    UpdateWindow(bar);
+    EXPECT_NE(half, Row(IDC_PROGRESS_FILE_BAR)) << "the control's own paint shows its empty face";
+
+    Update(50, 100, 0, 0);
+    EXPECT_EQ(half, Row(IDC_PROGRESS_FILE_BAR));
+    EXPECT_EQ("50 %", Text(IDC_PROGRESS_FILE_TEXT));
+}
