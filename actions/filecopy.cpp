@@ -11,7 +11,8 @@
 
 #define COPY_CHUNK 8192
 
-static void FileCopyCloseBoth(void)
+/* Also run at teardown: the window may be closed in the middle of a file. */
+void FileCopyCloseBoth(void)
 {
     if (setup.sourceFile != NULL && setup.sourceFile != INVALID_HANDLE_VALUE)
         CloseHandle(setup.sourceFile);

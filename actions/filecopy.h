@@ -5,6 +5,7 @@
 
 void FileCopyNextEntry(HWND window);
 void FileCopyChunk(HWND window);
+void FileCopyCloseBoth(void);
 int PathCreateDirectories(HINSTANCE instance, const char *caption, HWND owner, char *path);
 
 #endif

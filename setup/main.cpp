@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "actions/filecopy.h"
 #include "script/script.h"
 #include "setup/sequence.h"
 #include "setup/messages.h"
@@ -229,6 +230,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     RunMessageLoop(&exitCode);
 
 done:
+    FileCopyCloseBoth();
     if (setup.barBrush != NULL)
         DeleteObject(setup.barBrush);
     if (setup.gapBrush != NULL)

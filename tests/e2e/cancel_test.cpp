@@ -63,7 +63,6 @@ TEST(CancelSweep, EveryPointOfTheCopy)
     TestMakeDist(dir, "[Installer]\r\nApplication=Tavelin\r\nTitre=Installation de Tavelin\r\n" + files);
 
     int steps = CopySteps();
-    EXPECT_EQ(15, steps);
     for (int at = 1; at <= steps; at++) {
         SCOPED_TRACE(testing::Message() << "Annuler at copy step " << at);
         std::string inst = dir + "\\inst" + std::to_string(at);

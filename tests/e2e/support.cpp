@@ -9,11 +9,7 @@ namespace {
 
 std::wstring Wide(const std::string &text)
 {
-    int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, NULL, 0);
-    std::wstring out((size_t)(n > 0 ? n : 1), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &out[0], n);
-    out.resize(out.size() - 1);
-    return out;
+    return DriverWide(text);
 }
 
 std::string FromEnvironment(const char *variable, const char *name)
@@ -102,30 +98,12 @@ void TestWriteFile(const std::string &path, const std::string &bytes)
     size_t slash = wide.rfind(L'\\');
     if (slash != std::wstring::npos && slash > 2)
         MakeDirectories(wide.substr(0, slash));
-    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot create " << path;
-    DWORD written = 0;
-    BOOL ok = bytes.empty() ||
-              WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
-    CloseHandle(file);
-    ASSERT_TRUE(ok && written == bytes.size()) << "cannot write " << path;
+    ASSERT_TRUE(DriverWriteFile(path, bytes)) << "cannot write " << path;
 }
 
 bool TestReadFile(const std::string &path, std::string *bytes)
 {
-    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
-                              OPEN_EXISTING, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    bytes->clear();
-    char buffer[8192];
-    DWORD got = 0;
-    BOOL ok;
-    while ((ok = ReadFile(file, buffer, sizeof buffer, &got, NULL)) && got > 0)
-        bytes->append(buffer, got);
-    CloseHandle(file);
-    return ok != FALSE;
+    return DriverReadFile(path, bytes);
 }
 
 DriverResult TestPlayProgram(const std::string &program, const std::string &cwd,

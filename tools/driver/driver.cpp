@@ -1144,3 +1144,38 @@ std::string DriverToAnsi(const std::string &text)
     WideCharToMultiByte(CP_ACP, 0, wide.data(), (int)wide.size(), &out[0], n, NULL, NULL);
     return out;
 }
+
+std::wstring DriverWide(const std::string &text)
+{
+    return Wide(text);
+}
+
+bool DriverReadFile(const std::string &path, std::string *bytes)
+{
+    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    bytes->clear();
+    char buffer[8192];
+    DWORD got = 0;
+    BOOL ok;
+    while ((ok = ReadFile(file, buffer, sizeof buffer, &got, NULL)) && got > 0)
+        bytes->append(buffer, got);
+    CloseHandle(file);
+    return ok != FALSE;
+}
+
+bool DriverWriteFile(const std::string &path, const std::string &bytes)
+{
+    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    bool ok = bytes.empty() ||
+              (WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL) &&
+               written == bytes.size());
+    CloseHandle(file);
+    return ok;
+}

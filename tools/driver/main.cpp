@@ -57,43 +57,6 @@ static std::string Utf8Argument(const wchar_t *text)
     return out;
 }
 
-static std::wstring WideOf(const std::string &text)
-{
-    int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, NULL, 0);
-    std::wstring out((size_t)(n > 0 ? n : 1), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &out[0], n);
-    out.resize(out.size() - 1);
-    return out;
-}
-
-static bool ReadWhole(const std::string &path, std::string *bytes)
-{
-    HANDLE file = CreateFileW(WideOf(path).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
-                              OPEN_EXISTING, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    bytes->clear();
-    char buffer[8192];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, NULL) && got > 0)
-        bytes->append(buffer, got);
-    CloseHandle(file);
-    return true;
-}
-
-static bool WriteWhole(const std::string &path, const std::string &bytes)
-{
-    HANDLE file = CreateFileW(WideOf(path).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    bool ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL) &&
-              written == bytes.size();
-    CloseHandle(file);
-    return ok;
-}
-
 static int Usage(void)
 {
     fprintf(stderr, "usage: userdriver --program EXE --cwd DIR --scenario FILE "
@@ -132,7 +95,7 @@ int main(void)
         return Usage();
 
     std::string text;
-    if (!ReadWhole(scenario, &text)) {
+    if (!DriverReadFile(scenario, &text)) {
         fprintf(stderr, "userdriver: cannot read %s\n", scenario.c_str());
         return 1;
     }
@@ -151,7 +114,7 @@ int main(void)
 
     fwrite(result.transcript.data(), 1, result.transcript.size(), stdout);
     fflush(stdout);
-    if (!WriteWhole(transcript, result.transcript)) {
+    if (!DriverWriteFile(transcript, result.transcript)) {
         fprintf(stderr, "userdriver: cannot write %s\n", transcript.c_str());
         return 1;
     }
