@@ -80,6 +80,14 @@ LRESULT CALLBACK BackdropWindowProc(HWND window, UINT message, WPARAM wParam, LP
         if (setup.backdropBitmap != NULL)
             return 0;
         break;
+    case WM_NCHITTEST:
+        /* While the copy runs, mouse input over the backdrop is dropped at
+           once. Left queued, it would wait behind the posted copy steps, and
+           Wine hands such a message to the progress dialog's filtered peek,
+           which puts it back: three more server round trips per chunk. */
+        if (setup.progressDialog != NULL)
+            return HTTRANSPARENT;
+        break;
     case WM_DESTROY:
         SequenceQuit();
         return 0;

@@ -7,9 +7,11 @@
 #include "ui/dialogs.h"
 #include "util/message.h"
 
-void DrawProgressBar(HWND dialog, WORD controlId, WORD percentage)
+/* The bar control's own handle: the copy draws through it on every change
+   of percentage, and under Wine each look-up of a control by its number is a
+   server round trip. */
+static void DrawProgressBarControl(HWND control, WORD percentage)
 {
-    HWND control = GetDlgItem(dialog, controlId);
     RECT client;
     GetClientRect(control, &client);
     int width = client.right;
@@ -32,6 +34,11 @@ void DrawProgressBar(HWND dialog, WORD controlId, WORD percentage)
     ReleaseDC(control, context);
 }
 
+void DrawProgressBar(HWND dialog, WORD controlId, WORD percentage)
+{
+    DrawProgressBarControl(GetDlgItem(dialog, controlId), percentage);
+}
+
 /* What the dialog shows now, so that an update that would not change a
    pixel or a character is skipped: a 32 MiB file is 4096 chunks but only 101
    percentages. -1 means unknown: the next update draws. A bar control that
@@ -39,6 +46,9 @@ void DrawProgressBar(HWND dialog, WORD controlId, WORD percentage)
    paint marks it unknown. Index 0 is the file, 1 the overall figure. */
 static int shownBar[2] = { -1, -1 };
 static int shownText[2] = { -1, -1 };
+static HWND barControl[2];
+static HWND textControl[2];
+static HWND labelControl;
 static WNDPROC barProc;
 
 static int ProgressSlot(int controlId)
@@ -54,48 +64,55 @@ static LRESULT CALLBACK ProgressBarProc(HWND control, UINT message, WPARAM wPara
     return result;
 }
 
-static void ProgressShowBar(HWND dialog, int controlId, int percent)
+static void ProgressShowBar(int controlId, int percent)
 {
     int clipped = percent > 0xFFFF ? 0xFFFF : percent;
-    if (shownBar[ProgressSlot(controlId)] == clipped)
+    int slot = ProgressSlot(controlId);
+    if (shownBar[slot] == clipped)
         return;
-    DrawProgressBar(dialog, (WORD)controlId, (WORD)clipped);
-    shownBar[ProgressSlot(controlId)] = clipped;
+    DrawProgressBarControl(barControl[slot], (WORD)clipped);
+    shownBar[slot] = clipped;
 }
 
-static void ProgressShowPercent(HWND dialog, int controlId, int percent)
+static void ProgressShowPercent(int controlId, int percent)
 {
-    if (shownText[ProgressSlot(controlId)] == percent)
+    int slot = ProgressSlot(controlId);
+    if (shownText[slot] == percent)
         return;
     char text[32];
     wsprintfA(text, "%ld %%", (long)percent);
-    SetDlgItemTextA(dialog, controlId, text);
-    shownText[ProgressSlot(controlId)] = percent;
+    SetWindowTextA(textControl[slot], text);
+    shownText[slot] = percent;
 }
 
-static void ProgressUpdate(HWND dialog)
+static void ProgressUpdate(void)
 {
     int filePercent = ProgressPercent(setup.fileDone, setup.fileSize);
-    ProgressShowBar(dialog, IDC_PROGRESS_FILE_BAR, filePercent);
-    ProgressShowPercent(dialog, IDC_PROGRESS_FILE_TEXT, filePercent);
+    ProgressShowBar(IDC_PROGRESS_FILE_BAR, filePercent);
+    ProgressShowPercent(IDC_PROGRESS_FILE_TEXT, filePercent);
     /* The overall bar moves once per file, when the file reaches 100 %. */
     if (filePercent == 100) {
         int totalPercent = ProgressPercent(setup.totalDone, setup.totalSize);
-        ProgressShowBar(dialog, IDC_PROGRESS_TOTAL_BAR, totalPercent);
-        ProgressShowPercent(dialog, IDC_PROGRESS_TOTAL_TEXT, totalPercent);
+        ProgressShowBar(IDC_PROGRESS_TOTAL_BAR, totalPercent);
+        ProgressShowPercent(IDC_PROGRESS_TOTAL_TEXT, totalPercent);
     }
 }
 
+/* A new dialog: nothing is known to be shown, and its controls are looked up
+   once. */
 static void ProgressWatchBars(HWND dialog)
 {
+    const int bars[] = { IDC_PROGRESS_FILE_BAR, IDC_PROGRESS_TOTAL_BAR };
+    const int texts[] = { IDC_PROGRESS_FILE_TEXT, IDC_PROGRESS_TOTAL_TEXT };
     for (int i = 0; i < 2; i++) {
         shownBar[i] = -1;
         shownText[i] = -1;
-    }
-    const int bars[] = { IDC_PROGRESS_FILE_BAR, IDC_PROGRESS_TOTAL_BAR };
-    for (int id : bars)
-        barProc = (WNDPROC)SetWindowLongPtrA(GetDlgItem(dialog, id), GWLP_WNDPROC,
+        barControl[i] = GetDlgItem(dialog, bars[i]);
+        textControl[i] = GetDlgItem(dialog, texts[i]);
+        barProc = (WNDPROC)SetWindowLongPtrA(barControl[i], GWLP_WNDPROC,
                                              (LONG_PTR)ProgressBarProc);
+    }
+    labelControl = GetDlgItem(dialog, IDC_PROGRESS_FILE_LABEL);
 }
 
 INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -106,18 +123,18 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         WindowCenterOver(GetParent(dialog), dialog);
         SetWindowTextA(dialog, setup.title);
         ProgressWatchBars(dialog);
-        ProgressShowPercent(dialog, IDC_PROGRESS_TOTAL_TEXT, 0);
+        ProgressShowPercent(IDC_PROGRESS_TOTAL_TEXT, 0);
         return TRUE;
 
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case CMD_PROGRESS_NEWFILE:
             wsprintfA(setup.ioBuffer, "%s : %s", setup.entryValue, setup.entryKey);
-            SetDlgItemTextA(dialog, IDC_PROGRESS_FILE_LABEL, setup.ioBuffer);
-            ProgressShowPercent(dialog, IDC_PROGRESS_FILE_TEXT, 0);
+            SetWindowTextA(labelControl, setup.ioBuffer);
+            ProgressShowPercent(IDC_PROGRESS_FILE_TEXT, 0);
             return TRUE;
         case CMD_PROGRESS_UPDATE:
-            ProgressUpdate(dialog);
+            ProgressUpdate();
             return TRUE;
         case IDC_PROGRESS_CANCEL:
             setup.cancelRequested = 1;

@@ -7,6 +7,7 @@
 
 #include "resources/ids.h"
 #include "setup/messages.h"
+#include "setup/sequence.h"
 #include "setup/state.h"
 #include "tests/unit/setup_module.h"
 #include "ui/dialogs.h"
@@ -216,4 +217,49 @@ TEST_F(ProgressDialog, SamePercentageDrawsAgainAfterTheBarRepaintedItself)
     Update(50, 100, 0, 0);
     EXPECT_EQ(half, Row(IDC_PROGRESS_FILE_BAR));
     EXPECT_EQ("50 %", Text(IDC_PROGRESS_FILE_TEXT));
+}
+
+TEST_F(ProgressDialog, ASecondDialogIsDrawnInItsOwnControls)
+{
+    Update(30, 100, 0, 0);
+    DestroyWindow(dialog);
+    dialog = CreateDialogParamA(module, "Copy", owner, ProgressDialogProc, 0);
+    ASSERT_NE(nullptr, dialog);
+    Pump();
+
+    Update(30, 100, 0, 0);
+    int width = BarWidth(IDC_PROGRESS_FILE_BAR);
+    EXPECT_EQ(Expected(30 * width / 100, width), Row(IDC_PROGRESS_FILE_BAR));
+    EXPECT_EQ("30 %", Text(IDC_PROGRESS_FILE_TEXT));
+    SendMessageA(dialog, WM_COMMAND, CMD_PROGRESS_NEWFILE, 0);
+    EXPECT_EQ("0 %", Text(IDC_PROGRESS_FILE_TEXT));
+}
+
+/* While the copy runs the backdrop lets the mouse through, so that a mouse
+   message for it is dropped at once instead of waiting behind the copy's
+   posted steps; before and after, it is hit as any window. */
+TEST_F(ProgressDialog, BackdropLetsTheMouseThroughOnlyDuringTheCopy)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = BackdropWindowProc;
+    windowClass.hInstance = GetModuleHandleA(NULL);
+    windowClass.lpszClassName = "BackdropUnderTest";
+    ASSERT_NE(0, RegisterClassA(&windowClass));
+    HWND backdrop = CreateWindowExA(0, "BackdropUnderTest", "", WS_POPUP | WS_VISIBLE, 0, 0, 200,
+                                    200, NULL, NULL, windowClass.hInstance, NULL);
+    ASSERT_NE(nullptr, backdrop);
+    LPARAM inside = MAKELPARAM(100, 100);
+
+    setup.progressDialog = NULL;
+    EXPECT_EQ(HTCLIENT, SendMessageA(backdrop, WM_NCHITTEST, 0, inside));
+    setup.progressDialog = dialog;
+    EXPECT_EQ(HTTRANSPARENT, SendMessageA(backdrop, WM_NCHITTEST, 0, inside));
+    setup.progressDialog = NULL;
+    EXPECT_EQ(HTCLIENT, SendMessageA(backdrop, WM_NCHITTEST, 0, inside));
+
+    /* Its end posts the quit message, which is no business of the next test. */
+    DestroyWindow(backdrop);
+    MSG quit;
+    PeekMessageA(&quit, NULL, WM_QUIT, WM_QUIT, PM_REMOVE);
+    UnregisterClassA("BackdropUnderTest", windowClass.hInstance);
 }
