@@ -35,6 +35,11 @@ export WINEDEBUG=-all
 # No Mono or Gecko prompts, no Linux menu entries for the shortcuts we make.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8
+# Xlib reads ~/.Xdefaults again on every look-up for as long as it holds no
+# resource at all, which under Xvfb (no session loads any) is every paint.
+# One resource of the bed's own makes it read once.
+export XENVIRONMENT="$dir/Xresources"
+[ -f "$XENVIRONMENT" ] || printf 'winebed.quiet: 1\n' > "$XENVIRONMENT"
 if wine32_runs; then
     export WINEARCH=win32
     wine=/usr/lib/wine/wine

@@ -793,7 +793,7 @@ DriverResult DriverPlay(const DriverRun &run, const std::vector<DriverStep> &ste
             fail("time-out waiting for " + waited);
             break;
         }
-        Sleep(5);
+        Sleep((DWORD)run.pollMs);
     }
 
     GetExitCodeProcess(process.hProcess, &result.exitCode);

@@ -70,6 +70,7 @@ struct DriverRun {
     std::string program;      /* Windows path of SETUP.EXE */
     std::string directory;    /* current directory of the process */
     int timeoutMs = 60000;    /* for the whole run */
+    int pollMs = 5;           /* pause between two looks at the windows */
 };
 
 struct DriverResult {

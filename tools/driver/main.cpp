@@ -1,7 +1,10 @@
 /* userdriver: plays a scenario against a program and prints what it showed.
 
      userdriver --program C:\path\SETUP.EXE --cwd C:\path --scenario FILE
-                --transcript OUT.TXT [--timeout MS]
+                --transcript OUT.TXT [--timeout MS] [--poll MS]
+
+   --poll MS is the pause between two looks at the program's windows (5 by
+   default): a longer one leaves more of a shared CPU to the program.
 
    Exit code 0 when every expected window came, nothing else did and the
    program ended; 1 otherwise. The transcript goes to OUT.TXT and to the
@@ -60,7 +63,7 @@ static std::string Utf8Argument(const wchar_t *text)
 static int Usage(void)
 {
     fprintf(stderr, "usage: userdriver --program EXE --cwd DIR --scenario FILE "
-                    "--transcript OUT [--timeout MS]\n");
+                    "--transcript OUT [--timeout MS] [--poll MS]\n");
     return 1;
 }
 
@@ -72,6 +75,7 @@ int main(void)
         return Usage();
     std::string program, directory, scenario, transcript;
     int timeout = 60000;
+    int poll = 5;
     for (int i = 1; i < count; i++) {
         std::string name = Utf8Argument(arguments[i]);
         if (i + 1 >= count)
@@ -87,11 +91,13 @@ int main(void)
             transcript = value;
         else if (name == "--timeout")
             timeout = atoi(value.c_str());
+        else if (name == "--poll")
+            poll = atoi(value.c_str());
         else
             return Usage();
     }
     LocalFree(arguments);
-    if (program.empty() || scenario.empty() || transcript.empty() || timeout <= 0)
+    if (program.empty() || scenario.empty() || transcript.empty() || timeout <= 0 || poll <= 0)
         return Usage();
 
     std::string text;
@@ -110,6 +116,7 @@ int main(void)
     run.program = program;
     run.directory = directory;
     run.timeoutMs = timeout;
+    run.pollMs = poll;
     DriverResult result = DriverPlay(run, steps);
 
     fwrite(result.transcript.data(), 1, result.transcript.size(), stdout);
