@@ -148,6 +148,21 @@ tav_wine_test(cancel_tests FRESH
   LIBRARIES e2esupport)
 add_dependencies(cancel_tests setup cancelhook)
 
+# DLLs planted beside SETUP.EXE, and a program that does not restrict its
+# DLL search, to show that the planted copies would run.
+add_library(plantmarker SHARED tests/e2e/plantmarker.cpp)
+set_target_properties(plantmarker PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+target_compile_options(plantmarker PRIVATE ${TAV_WARNINGS})
+target_link_options(plantmarker PRIVATE ${TAV_TEST_LINK})
+add_executable(plantprobe WIN32 tests/e2e/plantprobe.cpp)
+target_compile_options(plantprobe PRIVATE ${TAV_WARNINGS})
+target_link_options(plantprobe PRIVATE ${TAV_TEST_LINK})
+tav_wine_test(planted_tests FRESH
+  SOURCES
+    tests/e2e/planted_test.cpp
+  LIBRARIES e2esupport)
+add_dependencies(planted_tests setup plantmarker plantprobe)
+
 # The benchmark's yardsticks (tools/bench/run.py).
 add_executable(copyfloor tools/bench/copyfloor.cpp)
 target_compile_options(copyfloor PRIVATE ${TAV_WARNINGS})
