@@ -46,6 +46,9 @@ if(TAV_TESTS)
   target_compile_options(tavcore PRIVATE ${TAV_HARDENING})
   target_compile_options(setup PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${TAV_HARDENING}>)
   target_link_options(tavcore PUBLIC -fstack-protector-strong)
+  # Wine keeps no count of a process's GDI objects or handles: the test build
+  # counts its own (tests/e2e/counting.cpp).
+  target_sources(setup PRIVATE tests/e2e/counting.cpp)
 endif()
 
 if(TAV_TESTS)

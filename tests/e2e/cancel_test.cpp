@@ -1,7 +1,9 @@
 /* Annuler pressed at every point of a copy: before and after every chunk of
    files of 0, 8192, 8193 and 40000 bytes, and after the last chunk. Every
    run ends with "Installation abandonnée.", makes no shortcut and writes no
-   registry value, and holds no file open while the closing message shows. */
+   registry value, holds no file open while the closing message shows, and
+   has released every GDI object, registry key and COM initialisation when it
+   ends. */
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -62,9 +64,12 @@ TEST(CancelSweep, EveryPointOfTheCopy)
     }
     TestMakeDist(dir, "[Installer]\r\nApplication=Tavelin\r\nTitre=Installation de Tavelin\r\n" + files);
 
+    std::string counts = dir + "\\counts.txt";
+    SetEnvironmentVariableA("TAV_COUNTS", counts.c_str());
     int steps = CopySteps();
     for (int at = 1; at <= steps; at++) {
         SCOPED_TRACE(testing::Message() << "Annuler at copy step " << at);
+        DeleteFileA(counts.c_str());
         std::string inst = dir + "\\inst" + std::to_string(at);
         SetEnvironmentVariableA("TAV_CANCEL_AT", std::to_string(at).c_str());
         int held = -1;
@@ -86,6 +91,7 @@ TEST(CancelSweep, EveryPointOfTheCopy)
         watcher.join();
         ASSERT_TRUE(r.ok) << r.failure;
         EXPECT_EQ(0, held) << "files still open at the closing message";
+        EXPECT_EQ(kTestNothingHeld, TestReadCounts(counts).held);
         /* Every byte of a file is written by step 1, 4, 8 and 14 for the
            four files; the copy stops at the chunk step after the click, so
            the files whole on disk are those whose bytes came by then. */
@@ -101,6 +107,7 @@ TEST(CancelSweep, EveryPointOfTheCopy)
         EXPECT_EQ(expected, whole);
     }
     SetEnvironmentVariableA("TAV_CANCEL_AT", NULL);
+    SetEnvironmentVariableA("TAV_COUNTS", NULL);
     UnhookWindowsHookEx(installed);
 
     std::string value;

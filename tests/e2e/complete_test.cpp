@@ -417,3 +417,36 @@ TEST(Complete, BrokenPicturesAreReportedAndTheBackdropStaysPlain)
             << c.name;
     }
 }
+
+TEST(Complete, EverythingMadeIsReleasedOverAWholeRun)
+{
+    std::string dir = TestDir();
+    TestMakeDist(dir, "[Installer]\r\nApplication=Tavelin\r\nTitre=Installation de Tavelin\r\n"
+                      "Bitmap=FOND.BMP\r\n[Fichiers]\r\nProgramme=Tavelin.exe\r\n"
+                      "[Groupe]\r\nTavelin.lnk=Tavelin.exe\r\n"
+                      "[Enregistrement]\r\nSuffixes=txt\r\n");
+    TestWriteFile(dir + "\\Tavelin.exe", "MZ demonstration");
+    TestWriteFile(dir + "\\FOND.BMP", Picture(40, 30));
+    std::string file = dir + "\\counts.txt";
+    SetEnvironmentVariableA("TAV_COUNTS", file.c_str());
+
+    DriverResult done = TestPlay(dir, {
+        ExpectBackdrop(), InstallTo(dir + "\\inst"), ExpectProgress(), Question(IDYES),
+        ExpectRegistration({ Press(IDYES) }), Closing(kSuccess) });
+    ASSERT_TRUE(done.ok) << done.failure;
+    TestCounts whole = TestReadCounts(file);
+    EXPECT_EQ(kTestNothingHeld, whole.held) << "after a whole installation";
+    EXPECT_EQ(3, whole.made["gdi-objects"]) << "two brushes and the picture";
+    EXPECT_GT(whole.made["memory-dcs"], 0);
+    EXPECT_GT(whole.made["registry-keys"], 0);
+    EXPECT_GT(whole.made["com"], 0);
+
+    DeleteFileA(file.c_str());
+    DriverResult cancelled = TestPlay(dir, { ExpectBackdrop(), ExpectDirectory({ Press(kCancel) }) });
+    ASSERT_TRUE(cancelled.ok) << cancelled.failure;
+    TestCounts early = TestReadCounts(file);
+    EXPECT_EQ(kTestNothingHeld, early.held) << "after Annuler in the Directory dialog";
+    EXPECT_EQ(3, early.made["gdi-objects"]);
+    EXPECT_EQ(0, early.made["com"]);
+    SetEnvironmentVariableA("TAV_COUNTS", NULL);
+}

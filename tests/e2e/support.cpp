@@ -5,6 +5,8 @@
 
 #include <stdlib.h>
 
+#include <sstream>
+
 namespace {
 
 std::wstring Wide(const std::string &text)
@@ -105,6 +107,24 @@ bool TestReadFile(const std::string &path, std::string *bytes)
 {
     return DriverReadFile(path, bytes);
 }
+
+TestCounts TestReadCounts(const std::string &file)
+{
+    TestCounts counts;
+    std::string text;
+    if (!TestReadFile(file, &text))
+        return counts;
+    std::istringstream lines(text);
+    std::string kind, name;
+    long count;
+    while (lines >> kind >> name >> count)
+        (kind == "held" ? counts.held : counts.made)[name] = count;
+    return counts;
+}
+
+const std::map<std::string, long> kTestNothingHeld = {
+    { "com", 0 }, { "gdi-objects", 0 }, { "memory-dcs", 0 }, { "paints", 0 },
+    { "registry-keys", 0 }, { "window-dcs", 0 } };
 
 DriverResult TestPlayProgram(const std::string &program, const std::string &cwd,
                              const std::vector<DriverStep> &steps, int timeoutMs)

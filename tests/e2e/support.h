@@ -6,6 +6,7 @@
    Paths are Windows paths; window texts are UTF-8; file contents are bytes
    (scripts in code page 1252). */
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,16 @@ void TestMakeDist(const std::string &dir, const std::string &script);
 /* Writes a file, creating the missing directories. */
 void TestWriteFile(const std::string &path, const std::string &bytes);
 bool TestReadFile(const std::string &path, std::string *bytes);
+
+/* What the test build of SETUP.EXE still held at its end, and how many it
+   made, of GDI objects, device contexts, registry keys and COM
+   initialisations: read from the file it was given in TAV_COUNTS. */
+struct TestCounts {
+    std::map<std::string, long> held, made;
+};
+TestCounts TestReadCounts(const std::string &file);
+/* What a run that releases everything holds. */
+extern const std::map<std::string, long> kTestNothingHeld;
 /* n bytes that differ from one position to the next, so a misplaced chunk shows. */
 std::string TestBytes(size_t n, unsigned seed);
 

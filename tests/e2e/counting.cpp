@@ -1,0 +1,233 @@
+/* Linked into the test build of SETUP.EXE only. Wine keeps no count of a
+   process's GDI objects or handles, so this counts them itself: before
+   WinMain it points the program's own import entries for the functions that
+   make and release GDI objects, registry keys and COM initialisations at
+   counting versions, and at the process's end it writes what is still held
+   and made to the file named by TAV_COUNTS, one "held|made name count" line
+   each. */
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+LONG brushes, memoryDcs, bitmaps, deletedObjects, deletedDcs;
+LONG windowDcs, paints, keys, closedKeys, comInits, comUninits;
+
+decltype(&CreateSolidBrush) realCreateSolidBrush;
+decltype(&CreateCompatibleDC) realCreateCompatibleDC;
+decltype(&CreateDIBitmap) realCreateDIBitmap;
+decltype(&DeleteObject) realDeleteObject;
+decltype(&DeleteDC) realDeleteDC;
+decltype(&GetDC) realGetDC;
+decltype(&ReleaseDC) realReleaseDC;
+decltype(&BeginPaint) realBeginPaint;
+decltype(&EndPaint) realEndPaint;
+decltype(&RegCreateKeyExA) realRegCreateKeyExA;
+decltype(&RegOpenKeyExA) realRegOpenKeyExA;
+decltype(&RegCloseKey) realRegCloseKey;
+decltype(&CoInitialize) realCoInitialize;
+decltype(&CoUninitialize) realCoUninitialize;
+
+HBRUSH WINAPI CountCreateSolidBrush(COLORREF color)
+{
+    HBRUSH made = realCreateSolidBrush(color);
+    if (made != NULL)
+        InterlockedIncrement(&brushes);
+    return made;
+}
+
+HDC WINAPI CountCreateCompatibleDC(HDC dc)
+{
+    HDC made = realCreateCompatibleDC(dc);
+    if (made != NULL)
+        InterlockedIncrement(&memoryDcs);
+    return made;
+}
+
+HBITMAP WINAPI CountCreateDIBitmap(HDC dc, const BITMAPINFOHEADER *header, DWORD init,
+                                   const void *bits, const BITMAPINFO *info, UINT usage)
+{
+    HBITMAP made = realCreateDIBitmap(dc, header, init, bits, info, usage);
+    if (made != NULL)
+        InterlockedIncrement(&bitmaps);
+    return made;
+}
+
+BOOL WINAPI CountDeleteObject(HGDIOBJ object)
+{
+    BOOL done = realDeleteObject(object);
+    if (done)
+        InterlockedIncrement(&deletedObjects);
+    return done;
+}
+
+BOOL WINAPI CountDeleteDC(HDC dc)
+{
+    BOOL done = realDeleteDC(dc);
+    if (done)
+        InterlockedIncrement(&deletedDcs);
+    return done;
+}
+
+HDC WINAPI CountGetDC(HWND window)
+{
+    HDC dc = realGetDC(window);
+    if (dc != NULL)
+        InterlockedIncrement(&windowDcs);
+    return dc;
+}
+
+int WINAPI CountReleaseDC(HWND window, HDC dc)
+{
+    int done = realReleaseDC(window, dc);
+    if (done)
+        InterlockedDecrement(&windowDcs);
+    return done;
+}
+
+HDC WINAPI CountBeginPaint(HWND window, PAINTSTRUCT *paint)
+{
+    HDC dc = realBeginPaint(window, paint);
+    if (dc != NULL)
+        InterlockedIncrement(&paints);
+    return dc;
+}
+
+BOOL WINAPI CountEndPaint(HWND window, const PAINTSTRUCT *paint)
+{
+    InterlockedDecrement(&paints);
+    return realEndPaint(window, paint);
+}
+
+LSTATUS WINAPI CountRegCreateKeyExA(HKEY key, LPCSTR name, DWORD reserved, LPSTR className,
+                                    DWORD options, REGSAM access,
+                                    LPSECURITY_ATTRIBUTES security, PHKEY made,
+                                    LPDWORD disposition)
+{
+    LSTATUS status = realRegCreateKeyExA(key, name, reserved, className, options, access,
+                                         security, made, disposition);
+    if (status == ERROR_SUCCESS)
+        InterlockedIncrement(&keys);
+    return status;
+}
+
+LSTATUS WINAPI CountRegOpenKeyExA(HKEY key, LPCSTR name, DWORD options, REGSAM access,
+                                  PHKEY opened)
+{
+    LSTATUS status = realRegOpenKeyExA(key, name, options, access, opened);
+    if (status == ERROR_SUCCESS)
+        InterlockedIncrement(&keys);
+    return status;
+}
+
+/* Closing a root key (HKEY_LOCAL_MACHINE and the like) closes nothing: only
+   keys that were opened count. */
+LSTATUS WINAPI CountRegCloseKey(HKEY key)
+{
+    LSTATUS status = realRegCloseKey(key);
+    bool root = ((DWORD)(ULONG_PTR)key & 0xFFFFFF00u) == 0x80000000u;
+    if (status == ERROR_SUCCESS && !root)
+        InterlockedIncrement(&closedKeys);
+    return status;
+}
+
+/* S_OK and S_FALSE both ask for a matching CoUninitialize. */
+HRESULT WINAPI CountCoInitialize(LPVOID reserved)
+{
+    HRESULT result = realCoInitialize(reserved);
+    if (SUCCEEDED(result))
+        InterlockedIncrement(&comInits);
+    return result;
+}
+
+void WINAPI CountCoUninitialize(void)
+{
+    InterlockedIncrement(&comUninits);
+    realCoUninitialize();
+}
+
+struct Patch {
+    const char *name;
+    void *counter;
+    void **real;
+};
+
+#define PATCH(f) { #f, (void *)Count##f, (void **)&real##f }
+const Patch kPatches[] = {
+    PATCH(CreateSolidBrush), PATCH(CreateCompatibleDC), PATCH(CreateDIBitmap),
+    PATCH(DeleteObject),     PATCH(DeleteDC),           PATCH(GetDC),
+    PATCH(ReleaseDC),        PATCH(BeginPaint),         PATCH(EndPaint),
+    PATCH(RegCreateKeyExA),  PATCH(RegOpenKeyExA),      PATCH(RegCloseKey),
+    PATCH(CoInitialize),     PATCH(CoUninitialize),
+};
+#undef PATCH
+
+/* Walks the program's import descriptors and swaps each named entry. */
+void PatchImports(void)
+{
+    BYTE *base = (BYTE *)GetModuleHandleA(NULL);
+    IMAGE_NT_HEADERS *nt = (IMAGE_NT_HEADERS *)(base + ((IMAGE_DOS_HEADER *)base)->e_lfanew);
+    IMAGE_DATA_DIRECTORY directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (directory.VirtualAddress == 0)
+        return;
+    for (IMAGE_IMPORT_DESCRIPTOR *d = (IMAGE_IMPORT_DESCRIPTOR *)(base + directory.VirtualAddress);
+         d->Name != 0; d++) {
+        if (d->OriginalFirstThunk == 0)
+            continue;
+        IMAGE_THUNK_DATA *names = (IMAGE_THUNK_DATA *)(base + d->OriginalFirstThunk);
+        IMAGE_THUNK_DATA *slots = (IMAGE_THUNK_DATA *)(base + d->FirstThunk);
+        for (; names->u1.AddressOfData != 0; names++, slots++) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            const char *name =
+                (const char *)((IMAGE_IMPORT_BY_NAME *)(base + names->u1.AddressOfData))->Name;
+            for (const Patch &p : kPatches) {
+                if (strcmp(name, p.name) != 0)
+                    continue;
+                DWORD kept;
+                if (!VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function,
+                                    PAGE_READWRITE, &kept))
+                    break;
+                *p.real = (void *)slots->u1.Function;
+                slots->u1.Function = (ULONG_PTR)p.counter;
+                VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, kept, &kept);
+                break;
+            }
+        }
+    }
+}
+
+void WriteCounts(void)
+{
+    char path[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("TAV_COUNTS", path, sizeof path);
+    if (n == 0 || n >= sizeof path)
+        return;
+    FILE *out = fopen(path, "w");
+    if (out == NULL)
+        return;
+    fprintf(out, "held gdi-objects %ld\n", brushes + bitmaps - deletedObjects);
+    fprintf(out, "held memory-dcs %ld\n", memoryDcs - deletedDcs);
+    fprintf(out, "held window-dcs %ld\n", windowDcs);
+    fprintf(out, "held paints %ld\n", paints);
+    fprintf(out, "held registry-keys %ld\n", keys - closedKeys);
+    fprintf(out, "held com %ld\n", comInits - comUninits);
+    fprintf(out, "made gdi-objects %ld\n", brushes + bitmaps);
+    fprintf(out, "made memory-dcs %ld\n", memoryDcs);
+    fprintf(out, "made registry-keys %ld\n", keys);
+    fprintf(out, "made com %ld\n", comInits);
+    fclose(out);
+}
+
+struct Counting {
+    Counting()
+    {
+        PatchImports();
+        atexit(WriteCounts);
+    }
+} counting;
+
+}  // namespace
