@@ -427,26 +427,29 @@ TEST(Complete, EverythingMadeIsReleasedOverAWholeRun)
                       "[Enregistrement]\r\nSuffixes=txt\r\n");
     TestWriteFile(dir + "\\Tavelin.exe", "MZ demonstration");
     TestWriteFile(dir + "\\FOND.BMP", Picture(40, 30));
-    std::string file = dir + "\\counts.txt";
-    SetEnvironmentVariableA("TAV_COUNTS", file.c_str());
+    std::string whole = dir + "\\whole.txt", early = dir + "\\early.txt";
 
+    /* Each run writes its counts where TAV_COUNTS says; the variable goes
+       before any check can end the test, so no later test inherits it. */
+    SetEnvironmentVariableA("TAV_COUNTS", whole.c_str());
     DriverResult done = TestPlay(dir, {
         ExpectBackdrop(), InstallTo(dir + "\\inst"), ExpectProgress(), Question(IDYES),
         ExpectRegistration({ Press(IDYES) }), Closing(kSuccess) });
-    ASSERT_TRUE(done.ok) << done.failure;
-    TestCounts whole = TestReadCounts(file);
-    EXPECT_EQ(kTestNothingHeld, whole.held) << "after a whole installation";
-    EXPECT_EQ(3, whole.made["gdi-objects"]) << "two brushes and the picture";
-    EXPECT_GT(whole.made["memory-dcs"], 0);
-    EXPECT_GT(whole.made["registry-keys"], 0);
-    EXPECT_GT(whole.made["com"], 0);
-
-    DeleteFileA(file.c_str());
+    SetEnvironmentVariableA("TAV_COUNTS", early.c_str());
     DriverResult cancelled = TestPlay(dir, { ExpectBackdrop(), ExpectDirectory({ Press(kCancel) }) });
-    ASSERT_TRUE(cancelled.ok) << cancelled.failure;
-    TestCounts early = TestReadCounts(file);
-    EXPECT_EQ(kTestNothingHeld, early.held) << "after Annuler in the Directory dialog";
-    EXPECT_EQ(3, early.made["gdi-objects"]);
-    EXPECT_EQ(0, early.made["com"]);
     SetEnvironmentVariableA("TAV_COUNTS", NULL);
+
+    ASSERT_TRUE(done.ok) << done.failure;
+    TestCounts counts = TestReadCounts(whole);
+    EXPECT_EQ(kTestNothingHeld, counts.held) << "after a whole installation";
+    EXPECT_EQ(3, counts.made["gdi-objects"]) << "two brushes and the picture";
+    EXPECT_GT(counts.made["memory-dcs"], 0);
+    EXPECT_GT(counts.made["registry-keys"], 0);
+    EXPECT_GT(counts.made["com"], 0);
+
+    ASSERT_TRUE(cancelled.ok) << cancelled.failure;
+    counts = TestReadCounts(early);
+    EXPECT_EQ(kTestNothingHeld, counts.held) << "after Annuler in the Directory dialog";
+    EXPECT_EQ(3, counts.made["gdi-objects"]);
+    EXPECT_EQ(0, counts.made["com"]);
 }
