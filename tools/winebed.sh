@@ -64,7 +64,7 @@ stop_server() {
 
 restore() {
     stop_server
-    cp "$dir/pristine/system.reg" "$dir/pristine/user.reg" "$dir/pristine/userdef.reg" "$WINEPREFIX/"
+    cp "$dir/pristine/system.reg" "$dir/pristine/user.reg" "$dir/pristine/userdef.reg" "$WINEPREFIX/" || return 1
     # Whatever a test added under drive_c goes; what the prefix had stays.
     (cd "$WINEPREFIX" && find drive_c -mindepth 1 | LC_ALL=C sort) > "$dir/now.list"
     LC_ALL=C comm -13 "$dir/pristine/files.list" "$dir/now.list" |
@@ -116,8 +116,20 @@ start)
 run)
     use_display
     if [ "${TAV_FRESH:-0}" = 1 ]; then
-        restore
-        "$server" -p </dev/null >/dev/null 2>&1
+        # The restore counts only if the server that starts next is ours:
+        # when a Wine process left over from the test before starts one
+        # between the stop and our start, that server may have read the
+        # registry as the test left it, so it is stopped and all is redone.
+        tries=0
+        until restore && "$server" -p </dev/null >/dev/null 2>&1; do
+            tries=$((tries + 1))
+            if [ $tries -ge 10 ]; then
+                echo "winebed.sh: another server keeps starting in $WINEPREFIX; the prefix could not be restored" >&2
+                exit 1
+            fi
+            echo "winebed.sh: a server started during the restore; restoring again" >&2
+            sleep 0.2
+        done
     fi
     # The first program of a fresh server starts Wine's background processes
     # (services, devices, explorer); they keep the standard error they were
@@ -129,6 +141,11 @@ run)
     "$wine" "$@" 2>"$errors" || status=$?
     cat "$errors" >&2
     rm -f "$errors"
+    # A program that dies before it prints anything would fail its test
+    # without a word.
+    if [ $status -ne 0 ]; then
+        echo "winebed.sh: $1 ended with status $status" >&2
+    fi
     exit $status
     ;;
 restore)
