@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <winternl.h>
 
 #include <string>
 #include <vector>
@@ -23,6 +24,18 @@ DWORD HandleCount()
             count++;
     }
     return count;
+}
+
+/* The rights a handle was granted, as the system recorded them. */
+ACCESS_MASK GrantedAccess(HKEY key)
+{
+    typedef NTSTATUS(NTAPI * QueryObject)(HANDLE, OBJECT_INFORMATION_CLASS, PVOID, ULONG, PULONG);
+    QueryObject query = (QueryObject)(void (*)(void))GetProcAddress(GetModuleHandleA("ntdll.dll"),
+                                                                     "NtQueryObject");
+    PUBLIC_OBJECT_BASIC_INFORMATION info = {};
+    if (query == NULL || query(key, ObjectBasicInformation, &info, sizeof info, NULL) != 0)
+        return 0;
+    return info.GrantedAccess;
 }
 
 void ExpectChainReleased()
@@ -168,4 +181,23 @@ TEST_F(RegistryPaths, ChainHoldsOneOpenKeyPerComponent)
                                                   NULL, NULL, NULL, NULL, NULL))
             << "key " << i << " still open";
     }
+}
+
+/* Windows, unlike Wine, refuses to create a subkey below a key that was not
+   opened with the right to create one: every key of a write chain that has
+   a child must hold it, and the last key the right the write asked for. */
+TEST_F(RegistryPaths, WriteChainMayCreateBelowEveryKey)
+{
+    HKEY result = NULL;
+    ASSERT_EQ(ERROR_SUCCESS, KeyChainCreate(HKEY_CURRENT_USER, "Software\\TavelinTests\\N\\M",
+                                            KEY_SET_VALUE, &result));
+    std::vector<HKEY> keys;
+    for (KeyChainNode *n = setup.keyChainHead; n != nullptr; n = n->next)
+        keys.push_back(n->keyHandle);
+    ASSERT_EQ(5u, keys.size());
+    for (size_t i = 1; i + 1 < keys.size(); i++)
+        EXPECT_EQ((ACCESS_MASK)KEY_CREATE_SUB_KEY, GrantedAccess(keys[i]) & KEY_CREATE_SUB_KEY)
+            << "key " << i << " granted " << std::hex << GrantedAccess(keys[i]);
+    EXPECT_EQ((ACCESS_MASK)KEY_SET_VALUE, GrantedAccess(result) & KEY_SET_VALUE);
+    KeyChainRelease();
 }
