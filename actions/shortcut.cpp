@@ -20,7 +20,9 @@ HRESULT ShellLinkCreate(const char *target, const char *linkPath, const char *de
     IPersistFile *file = NULL;
     WCHAR widePath[260];
 
-    CoInitialize(NULL);
+    /* Only an initialisation that took place is balanced: uninitialising
+       after a refusal would end an initialisation that is not ours. */
+    HRESULT com = CoInitialize(NULL);
     HRESULT status = CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER,
                                       IID_IShellLinkA, (void **)&link);
     if (FAILED(status))
@@ -55,7 +57,8 @@ done:
         file->Release();
     if (link != NULL)
         link->Release();
-    CoUninitialize();
+    if (SUCCEEDED(com))
+        CoUninitialize();
     return status;
 }
 

@@ -428,6 +428,7 @@ TEST(Complete, EverythingMadeIsReleasedOverAWholeRun)
     TestWriteFile(dir + "\\Tavelin.exe", "MZ demonstration");
     TestWriteFile(dir + "\\FOND.BMP", Picture(40, 30));
     std::string whole = dir + "\\whole.txt", early = dir + "\\early.txt";
+    std::string refused = dir + "\\refused.txt";
 
     /* Each run writes its counts where TAV_COUNTS says; the variable goes
        before any check can end the test, so no later test inherits it. */
@@ -437,6 +438,13 @@ TEST(Complete, EverythingMadeIsReleasedOverAWholeRun)
         ExpectRegistration({ Press(IDYES) }), Closing(kSuccess) });
     SetEnvironmentVariableA("TAV_COUNTS", early.c_str());
     DriverResult cancelled = TestPlay(dir, { ExpectBackdrop(), ExpectDirectory({ Press(kCancel) }) });
+    /* COM refusing to start: no shortcut, and no uninitialisation either. */
+    SetEnvironmentVariableA("TAV_COUNTS", refused.c_str());
+    SetEnvironmentVariableA("TAV_COM_REFUSE", "1");
+    DriverResult noCom = TestPlay(dir, {
+        ExpectBackdrop(), InstallTo(dir + "\\sans-com"), ExpectProgress(), Question(IDNO),
+        Closing(kSuccess) });
+    SetEnvironmentVariableA("TAV_COM_REFUSE", NULL);
     SetEnvironmentVariableA("TAV_COUNTS", NULL);
 
     ASSERT_TRUE(done.ok) << done.failure;
@@ -451,5 +459,10 @@ TEST(Complete, EverythingMadeIsReleasedOverAWholeRun)
     counts = TestReadCounts(early);
     EXPECT_EQ(kTestNothingHeld, counts.held) << "after Annuler in the Directory dialog";
     EXPECT_EQ(3, counts.made["gdi-objects"]);
+    EXPECT_EQ(0, counts.made["com"]);
+
+    ASSERT_TRUE(noCom.ok) << noCom.failure;
+    counts = TestReadCounts(refused);
+    EXPECT_EQ(kTestNothingHeld, counts.held) << "when COM refuses to start";
     EXPECT_EQ(0, counts.made["com"]);
 }

@@ -4,7 +4,7 @@
    make and release GDI objects, registry keys and COM initialisations at
    counting versions, and at the process's end it writes what is still held
    and made to the file named by TAV_COUNTS, one "held|made name count" line
-   each. */
+   each. It can also make COM refuse to start (TAV_COM_REFUSE). */
 #include <windows.h>
 
 #include <stdio.h>
@@ -134,9 +134,12 @@ LSTATUS WINAPI CountRegCloseKey(HKEY key)
     return status;
 }
 
-/* S_OK and S_FALSE both ask for a matching CoUninitialize. */
+/* S_OK and S_FALSE both ask for a matching CoUninitialize. With
+   TAV_COM_REFUSE set, COM refuses to start, as when memory runs out. */
 HRESULT WINAPI CountCoInitialize(LPVOID reserved)
 {
+    if (GetEnvironmentVariableA("TAV_COM_REFUSE", NULL, 0) != 0)
+        return E_OUTOFMEMORY;
     HRESULT result = realCoInitialize(reserved);
     if (SUCCEEDED(result))
         InterlockedIncrement(&comInits);
