@@ -66,9 +66,9 @@ restore() {
     stop_server
     cp "$dir/pristine/system.reg" "$dir/pristine/user.reg" "$dir/pristine/userdef.reg" "$WINEPREFIX/" || return 1
     # Whatever a test added under drive_c goes; what the prefix had stays.
-    (cd "$WINEPREFIX" && find drive_c -mindepth 1 | LC_ALL=C sort) > "$dir/now.list"
+    (cd "$WINEPREFIX" && find drive_c -mindepth 1 | LC_ALL=C sort) > "$dir/now.list" || return 1
     LC_ALL=C comm -13 "$dir/pristine/files.list" "$dir/now.list" |
-        (cd "$WINEPREFIX" && while IFS= read -r f; do rm -rf "./$f"; done)
+        (cd "$WINEPREFIX" && while IFS= read -r f; do rm -rf "./$f" || exit 1; done) || return 1
     rm -f "$dir/now.list"
 }
 
@@ -157,8 +157,11 @@ flush)
     ;;
 stop)
     stop_server
+    # Only our Xvfb: a number left from one that already ended may name
+    # another process by now.
     if [ -f "$dir/xvfb.pid" ]; then
-        kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
+        pid=$(cat "$dir/xvfb.pid")
+        if [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = Xvfb ]; then kill "$pid" 2>/dev/null || true; fi
         rm -f "$dir/xvfb.pid" "$dir/display"
     fi
     ;;
