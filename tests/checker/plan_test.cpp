@@ -98,6 +98,8 @@ TEST(CheckerPlan, FollowsTheFolders)
                                 "C:\\", "--programs", "P:", "--desktop", "B:",
                                 sample + "/SETUP.INF"});
     std::string dir = "D:\\Programmes\\Tavelin";
+    ASSERT_GE(PlanSection(r.out, "Files").size(), 6u) << r.out;
+    ASSERT_GE(PlanSection(r.out, "Shortcuts").size(), 7u) << r.out;
     EXPECT_EQ(0u, PlanSection(r.out, "Files")[0].find("  " + dir + "\\Tavelin.exe  "));
     EXPECT_EQ(0u, PlanSection(r.out, "Files")[5].find("  C:\\TAVELIN.INI  "));
     EXPECT_EQ("  P:\\Tavelin\\Licence.lnk", PlanSection(r.out, "Shortcuts")[0]);
@@ -106,6 +108,7 @@ TEST(CheckerPlan, FollowsTheFolders)
     EXPECT_NE(std::string::npos, r.out.find("UninstallString = C:\\\\Untave.exe /" + dir + "\n"));
 
     r = RunChecker({"--plan", "--install-dir", "E:\\\xC3\x89" "diteurs", sample + "/SETUP.INF"});
+    ASSERT_FALSE(PlanSection(r.out, "Directories created").empty()) << r.out;
     EXPECT_EQ("  E:\\\xC3\x89" "diteurs", PlanSection(r.out, "Directories created")[0]);
 }
 

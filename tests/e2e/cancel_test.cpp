@@ -8,7 +8,6 @@
 #include <windows.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/e2e/support.h"
@@ -27,21 +26,6 @@ int CopySteps()
     for (size_t size : kSizes)
         steps += 1 + (int)(size / 8192) + 1;
     return steps;
-}
-
-/* Files of the installation directory that the program still holds. */
-int Held(const std::string &inst)
-{
-    int held = 0;
-    for (int i = 0; i < 4; i++) {
-        std::string path = inst + "\\F" + std::to_string(i) + ".DAT";
-        HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
-        if (f == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION)
-            held++;
-        if (f != INVALID_HANDLE_VALUE)
-            CloseHandle(f);
-    }
-    return held;
 }
 
 }  // namespace
@@ -72,25 +56,21 @@ TEST(CancelSweep, EveryPointOfTheCopy)
         DeleteFileA(counts.c_str());
         std::string inst = dir + "\\inst" + std::to_string(at);
         SetEnvironmentVariableA("TAV_CANCEL_AT", std::to_string(at).c_str());
-        int held = -1;
-        std::thread watcher([&] {
-            for (int i = 0; i < 2000; i++) {
-                HWND box = FindWindowA("#32770", "Installation de Tavelin");
-                if (box != NULL && GetDlgItem(box, 0xFFFF) != NULL && GetDlgItem(box, 257) == NULL &&
-                    GetDlgItem(box, 261) == NULL) {
-                    held = Held(inst);
-                    return;
-                }
-                Sleep(5);
-            }
-        });
+        TestHeldFiles held;
+        for (int i = 0; i < 4; i++)
+            held.paths.push_back(inst + "\\F" + std::to_string(i) + ".DAT");
+        held.Start();
         DriverResult r = TestPlay(dir, { ExpectBackdrop(),
                                          ExpectDirectory({ Type(257, inst), Press(259) }),
                                          ExpectProgress(),
                                          Expect(kCancelled, { SleepFor(300), Press(IDOK) }) });
-        watcher.join();
-        ASSERT_TRUE(r.ok) << r.failure;
-        EXPECT_EQ(0, held) << "files still open at the closing message";
+        int stillHeld = held.Finish();
+        /* A failed run ends the sweep, and the hook is still taken out below. */
+        if (!r.ok) {
+            ADD_FAILURE() << r.failure;
+            break;
+        }
+        EXPECT_EQ(0, stillHeld) << "files still open at the closing message";
         EXPECT_EQ(kTestNothingHeld, TestReadCounts(counts).held);
         /* Every byte of a file is written by step 1, 4, 8 and 14 for the
            four files; the copy stops at the chunk step after the click, so
@@ -109,6 +89,7 @@ TEST(CancelSweep, EveryPointOfTheCopy)
     SetEnvironmentVariableA("TAV_CANCEL_AT", NULL);
     SetEnvironmentVariableA("TAV_COUNTS", NULL);
     UnhookWindowsHookEx(installed);
+    FreeLibrary(hook);
 
     std::string value;
     EXPECT_FALSE(DriverReadRegistryString(HKEY_LOCAL_MACHINE, kAppPaths, "", &value));

@@ -16,6 +16,7 @@
 namespace {
 
 const int kPath = 257;
+const int kSize = 258;
 const int kInstall = 259;
 const char kIncomplete[] = "L'installation n'a pas été effectuée correctement";
 const char kSuccess[] = "Installation normalement terminée.";
@@ -75,43 +76,6 @@ void FillDrive(const char *root, unsigned long long left)
     ASSERT_EQ(left, freeBytes.QuadPart);
 }
 
-/* While the closing message is shown, every destination must be free to be
-   opened with no sharing: the program holds none of them. */
-struct HeldFiles {
-    std::vector<std::string> paths;
-    std::atomic<int> held{ -1 };
-    std::thread watcher;
-
-    void Start()
-    {
-        watcher = std::thread([this] {
-            for (int i = 0; i < 3000; i++) {
-                HWND box = FindWindowA("#32770", "Installation de Tavelin");
-                if (box != NULL && GetDlgItem(box, 0xFFFF) != NULL &&
-                    GetDlgItem(box, 1) != NULL && GetDlgItem(box, 2) == NULL &&
-                    GetDlgItem(box, 261) == NULL) {
-                    int count = 0;
-                    for (const std::string &p : paths) {
-                        HANDLE f = CreateFileA(p.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
-                        if (f == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION)
-                            count++;
-                        if (f != INVALID_HANDLE_VALUE)
-                            CloseHandle(f);
-                    }
-                    held = count;
-                    return;
-                }
-                Sleep(10);
-            }
-        });
-    }
-    int Finish()
-    {
-        watcher.join();
-        return held;
-    }
-};
-
 const DriverWindow *Box(const DriverResult &r, const std::string &text)
 {
     for (const DriverWindow &w : r.windows)
@@ -141,7 +105,7 @@ TEST(DiskFull, AtTheFirstChunkMidFileAndAtTheLastChunk)
         TestWriteFile(dir + "\\GROS.DAT", source);
         FillDrive("F:\\", c.left);
 
-        HeldFiles held;
+        TestHeldFiles held;
         held.paths = { "F:\\inst\\GROS.DAT", "F:\\inst\\APRES.TXT" };
         held.Start();
         DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo("F:\\inst"), ExpectProgress(),
@@ -256,16 +220,26 @@ TEST(Faults, SourcesChangingSizeAfterTheSizePass)
         TestWriteFile(dir + "\\CHANGE.DAT", TestBytes(c.before, 1));
         std::string after = TestBytes(c.after, 2);
         /* The size pass has measured the file once the Directory dialog is up. */
+        std::atomic<bool> changed{ false };
         std::thread changer([&] {
-            for (int i = 0; i < 2000 && FindWindowA("#32770", "Installation de Tavelin") == NULL; i++)
+            for (int i = 0; i < 4000 && FindWindowA("#32770", "Installation de Tavelin") == NULL; i++)
                 Sleep(5);
-            TestWriteFile(dir + "\\CHANGE.DAT", after);
+            if (FindWindowA("#32770", "Installation de Tavelin") != NULL) {
+                TestWriteFile(dir + "\\CHANGE.DAT", after);
+                changed = true;
+            }
         });
         DriverStep directory = ExpectDirectory({ SleepFor(500), Type(kPath, inst), Press(kInstall) });
         DriverResult r = TestPlay(dir, { ExpectBackdrop(), directory, ExpectProgress(),
                                          Expect("Souhaitez", { Press(IDNO) }), Closing(kSuccess) });
         changer.join();
         ASSERT_TRUE(r.ok) << r.failure;
+        ASSERT_TRUE(changed) << "the Directory dialog never showed";
+        /* The dialog told the size the file had at the size pass. */
+        const DriverControl *size = r.windows[1].Control(kSize);
+        ASSERT_NE(nullptr, size);
+        EXPECT_EQ("Cette installation requiert " + std::to_string((c.before + 1023) / 1024) + " Kb.",
+                  size->text);
         std::string copied;
         ASSERT_TRUE(TestReadFile(inst + "\\CHANGE.DAT", &copied));
         EXPECT_TRUE(copied == after) << "the file as it is at the copy";

@@ -126,6 +126,37 @@ const std::map<std::string, long> kTestNothingHeld = {
     { "com", 0 }, { "gdi-objects", 0 }, { "memory-dcs", 0 }, { "paints", 0 },
     { "registry-keys", 0 }, { "window-dcs", 0 } };
 
+void TestHeldFiles::Start()
+{
+    watcher = std::thread([this] {
+        while (!stop) {
+            HWND box = FindWindowA("#32770", title.c_str());
+            if (box != NULL && GetDlgItem(box, 0xFFFF) != NULL && GetDlgItem(box, IDOK) != NULL &&
+                GetDlgItem(box, IDCANCEL) == NULL && GetDlgItem(box, 261) == NULL) {
+                int count = 0;
+                for (const std::string &path : paths) {
+                    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0,
+                                           NULL);
+                    if (f == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION)
+                        count++;
+                    if (f != INVALID_HANDLE_VALUE)
+                        CloseHandle(f);
+                }
+                held = count;
+                return;
+            }
+            Sleep(5);
+        }
+    });
+}
+
+int TestHeldFiles::Finish()
+{
+    stop = true;
+    watcher.join();
+    return held;
+}
+
 DriverResult TestPlayProgram(const std::string &program, const std::string &cwd,
                              const std::vector<DriverStep> &steps, int timeoutMs)
 {

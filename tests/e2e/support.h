@@ -6,8 +6,10 @@
    Paths are Windows paths; window texts are UTF-8; file contents are bytes
    (scripts in code page 1252). */
 
+#include <atomic>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tools/driver/driver.h"
@@ -34,6 +36,19 @@ struct TestCounts {
 TestCounts TestReadCounts(const std::string &file);
 /* What a run that releases everything holds. */
 extern const std::map<std::string, long> kTestNothingHeld;
+/* Watches, while a run plays, for the closing message titled `title` (a
+   message box with OK alone) and then counts the files of `paths` that the
+   program still holds open. Start before the run; Finish after it stops the
+   watch and gives the count, -1 when the message never showed. */
+struct TestHeldFiles {
+    std::vector<std::string> paths;
+    std::string title = "Installation de Tavelin";
+    std::atomic<int> held{ -1 };
+    std::atomic<bool> stop{ false };
+    std::thread watcher;
+    void Start();
+    int Finish();
+};
 /* n bytes that differ from one position to the next, so a misplaced chunk shows. */
 std::string TestBytes(size_t n, unsigned seed);
 

@@ -26,6 +26,8 @@ struct Bmp {
     int pixelBytes = -1;         /* -1: sizeImage (or what the rows need) */
     std::vector<unsigned> palette;
     unsigned fill = 0;           /* byte pattern of the pixels */
+    std::vector<unsigned> maskValues;  /* the masks, when not red, green, blue */
+    std::string data;            /* the pixel bytes, when not the fill */
 };
 
 void Put32(std::string &s, unsigned v)
@@ -62,7 +64,8 @@ std::string Make(const Bmp &b)
     if (b.headerSize > 40)
         info.resize(b.headerSize, '\0');
     for (unsigned i = 0; i < b.masks; i++)
-        Put32(info, i == 0 ? 0xFF0000u : i == 1 ? 0xFF00u : 0xFFu);
+        Put32(info, i < b.maskValues.size() ? b.maskValues[i]
+                                            : i == 0 ? 0xFF0000u : i == 1 ? 0xFF00u : 0xFFu);
     for (int i = 0; i < entries; i++)
         Put32(info, i < (int)b.palette.size() ? b.palette[i] : 0x00808080u);
     unsigned offBits = b.offBits ? b.offBits : 14 + (unsigned)info.size();
@@ -75,21 +78,17 @@ std::string Make(const Bmp &b)
     file += info;
     if (file.size() < offBits)
         file.resize(offBits, '\0');
-    std::string data((size_t)pixels, (char)b.fill);
+    std::string data = b.data;
+    data.resize((size_t)pixels, (char)b.fill);
     return file + data;
 }
 
-std::string WriteFile(const std::string &name, const std::string &bytes)
+std::string WriteBitmap(const std::string &name, const std::string &bytes)
 {
     CreateDirectoryA("C:\\tests", NULL);
     CreateDirectoryA("C:\\tests\\Bitmaps", NULL);
     std::string path = "C:\\tests\\Bitmaps\\" + name;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    EXPECT_NE(INVALID_HANDLE_VALUE, file);
-    DWORD written = 0;
-    if (!bytes.empty())
-        ::WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
-    CloseHandle(file);
+    EXPECT_TRUE(DriverWriteFile(path, bytes)) << path;
     return path;
 }
 
@@ -166,7 +165,7 @@ TEST(LoadBitmapFile, MalformedFilesAreRefusedWithTheirMessage)
     cases.push_back({ "enorme.bmp", with([](Bmp &b) { b.width = 8000; b.height = 8000; b.bits = 32; b.sizeImage = 0x7FFFFFF0; b.pixelBytes = 64; }), noBitmap, "information" });
 
     for (const Case &c : cases) {
-        std::string path = WriteFile(c.name, c.bytes);
+        std::string path = WriteBitmap(c.name, c.bytes);
         Loaded l = Load(path);
         EXPECT_EQ(nullptr, l.bitmap) << c.name;
         if (l.bitmap)
@@ -193,33 +192,52 @@ TEST(LoadBitmapFile, MissingFileAndEmptyPath)
     EXPECT_TRUE(empty.boxes.empty());
 }
 
+/* 4 pixels wide, 3 rows of 12 bytes: the first row stored is blue 0x11,
+   green 0x22, red 0x33 in every pixel, the others grey 0x80 and 0xF0. */
+static std::string ThreeRows24()
+{
+    std::string first;
+    for (int x = 0; x < 4; x++)
+        first += "\x11\x22\x33";
+    return first + std::string(12, '\x80') + std::string(12, '\xF0');
+}
+
 TEST(LoadBitmapFile, ValidVariantsAreDrawn)
 {
     const COLORREF red = RGB(255, 0, 0);
-    struct Case { const char *name; Bmp b; COLORREF expected; };
+    struct Point { int x, y; COLORREF colour; };
+    struct Case { const char *name; Bmp b; std::vector<Point> expected; };
     std::vector<Case> cases;
     Bmp b;
     b = Bmp(); b.bits = 1; b.width = 17; b.palette = { 0x000000u, 0xFF0000u }; b.fill = 0xFF;
-    cases.push_back({ "1-bit.bmp", b, red });
+    cases.push_back({ "1-bit.bmp", b, { { 1, 1, red } } });
     b = Bmp(); b.bits = 4; b.palette = { 0x000000u, 0xFF0000u }; b.fill = 0x11;
-    cases.push_back({ "4-bits.bmp", b, red });
+    cases.push_back({ "4-bits.bmp", b, { { 1, 1, red } } });
     b = Bmp(); b.bits = 8; b.coloursUsed = 3; b.palette = { 0, 0, 0xFF0000u }; b.fill = 2;
-    cases.push_back({ "8-bits.bmp", b, red });
-    b = Bmp(); b.fill = 0x40;
-    cases.push_back({ "24-bits.bmp", b, RGB(0x40, 0x40, 0x40) });
-    b = Bmp(); b.height = -3; b.fill = 0x80;
-    cases.push_back({ "24-bits-descendant.bmp", b, RGB(0x80, 0x80, 0x80) });
+    cases.push_back({ "8-bits.bmp", b, { { 1, 1, red } } });
+    /* rows stored from the bottom up; bytes blue, green, red */
+    b = Bmp(); b.data = ThreeRows24();
+    cases.push_back({ "24-bits.bmp", b, { { 1, 2, RGB(0x33, 0x22, 0x11) },
+                                         { 1, 0, RGB(0xF0, 0xF0, 0xF0) } } });
+    /* a negative height: rows stored from the top down */
+    b = Bmp(); b.height = -3; b.data = ThreeRows24();
+    cases.push_back({ "24-bits-descendant.bmp", b, { { 1, 0, RGB(0x33, 0x22, 0x11) },
+                                                    { 1, 2, RGB(0xF0, 0xF0, 0xF0) } } });
     b = Bmp(); b.sizeImage = 0; b.fill = 0x20;
-    cases.push_back({ "sizeimage-0.bmp", b, RGB(0x20, 0x20, 0x20) });
+    cases.push_back({ "sizeimage-0.bmp", b, { { 1, 1, RGB(0x20, 0x20, 0x20) } } });
     b = Bmp(); b.bits = 32; b.fill = 0x60;
-    cases.push_back({ "32-bits.bmp", b, RGB(0x60, 0x60, 0x60) });
-    b = Bmp(); b.bits = 32; b.compression = 3; b.masks = 3; b.fill = 0xFF;
-    cases.push_back({ "32-bits-champs.bmp", b, RGB(255, 255, 255) });
+    cases.push_back({ "32-bits.bmp", b, { { 1, 1, RGB(0x60, 0x60, 0x60) } } });
+    /* masks that swap red and blue: the picture's own masks are used */
+    b = Bmp(); b.bits = 32; b.compression = 3; b.masks = 3;
+    b.maskValues = { 0xFFu, 0xFF00u, 0xFF0000u };
+    for (int i = 0; i < 12; i++)
+        b.data += std::string("\x11\x22\x33\x00", 4);
+    cases.push_back({ "32-bits-champs.bmp", b, { { 1, 1, RGB(0x11, 0x22, 0x33) } } });
     b = Bmp(); b.headerSize = 124; b.fill = 0xC0;
-    cases.push_back({ "entete-v5.bmp", b, RGB(0xC0, 0xC0, 0xC0) });
+    cases.push_back({ "entete-v5.bmp", b, { { 1, 1, RGB(0xC0, 0xC0, 0xC0) } } });
 
     for (const Case &c : cases) {
-        std::string path = WriteFile(c.name, Make(c.b));
+        std::string path = WriteBitmap(c.name, Make(c.b));
         Loaded l = Load(path);
         ASSERT_NE(nullptr, l.bitmap) << c.name;
         EXPECT_TRUE(l.boxes.empty()) << c.name << ": " << (l.boxes.empty() ? "" : l.boxes[0].text);
@@ -227,7 +245,10 @@ TEST(LoadBitmapFile, ValidVariantsAreDrawn)
         GetObjectA(l.bitmap, sizeof info, &info);
         EXPECT_EQ(c.b.width, info.bmWidth) << c.name;
         EXPECT_EQ(c.b.height < 0 ? -c.b.height : c.b.height, info.bmHeight) << c.name;
-        EXPECT_EQ(c.expected, PixelOf(l.bitmap, 1, 1)) << c.name;
+        for (const Point &p : c.expected)
+            EXPECT_EQ(p.colour, PixelOf(l.bitmap, p.x, p.y))
+                << c.name << " at " << p.x << "," << p.y << ": " << std::hex
+                << PixelOf(l.bitmap, p.x, p.y);
         DeleteObject(l.bitmap);
     }
 }

@@ -20,14 +20,7 @@ std::string WriteScript(const char *name, const std::string &bytes)
     CreateDirectoryA("C:\\tests", NULL);
     CreateDirectoryA("C:\\tests\\ScriptLoad", NULL);
     std::string path = std::string("C:\\tests\\ScriptLoad\\") + name;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    EXPECT_NE(file, INVALID_HANDLE_VALUE) << path;
-    DWORD written = 0;
-    if (!bytes.empty())
-        WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
-    CloseHandle(file);
-    EXPECT_EQ(written, bytes.size());
+    EXPECT_TRUE(DriverWriteFile(path, bytes)) << path;
     return path;
 }
 
