@@ -130,7 +130,7 @@ if(TAV_SETUPCHECK)
 endif()
 
 # Real faults: full disks, read-only media, files held by others. The small
-# file systems are mounted with the test bed (this needs root).
+# file systems are mounted with the test bed (this needs root or sudo).
 tav_wine_test(fault_tests FRESH
   SOURCES
     tests/e2e/fault_test.cpp

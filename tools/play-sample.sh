@@ -29,7 +29,7 @@ if ls "$shots"/*.bmp >/dev/null 2>&1; then
     python3 "$here/bmp2png.py" "$shots"/*.bmp && rm -f "$shots"/*.bmp
 fi
 if [ $status -ne 0 ]; then
-    cat "$shots/transcript.txt"
+    cat "$shots/transcript.txt" 2>/dev/null || echo "(no transcript was written)" >&2
     echo "The sample installation did not go as a user accepting the defaults expects; the transcript above shows where." >&2
     exit 1
 fi

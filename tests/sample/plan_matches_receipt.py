@@ -6,7 +6,6 @@ shortcuts and registry values must agree line for line.
     plan_matches_receipt.py SOURCE_DIR BUILD_DIR BED_DIR SETUPCHECK
 """
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -29,20 +28,25 @@ def main(source, build, bed, setupcheck):
     sys.path.insert(0, tools)
     import receipt
 
-    shots = tempfile.mkdtemp(prefix="tavelin-shots-")
-    subprocess.check_call([os.path.join(tools, "play-sample.sh"), bed, build, shots])
-    prefix = os.path.join(bed, "prefix")
-    folders = receipt.read_reg(os.path.join(prefix, "user.reg"))[
-        r"Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders"]
-
-    done = subprocess.run([sys.executable, os.path.join(tools, "receipt.py"), bed,
-                           os.path.join(build, "sample"), shots],
-                          check=True, capture_output=True, text=True).stdout
+    with tempfile.TemporaryDirectory(prefix="tavelin-shots-") as shots:
+        subprocess.check_call([os.path.join(tools, "play-sample.sh"), bed, build, shots])
+        prefix = os.path.join(bed, "prefix")
+        folders = receipt.read_reg(os.path.join(prefix, "user.reg"))[
+            r"Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders"]
+        # A receipt that finds a file differing says so on its output and
+        # exits 1: shown whole, it tells which file.
+        receipt_run = subprocess.run([sys.executable, os.path.join(tools, "receipt.py"), bed,
+                                      os.path.join(build, "sample"), shots],
+                                     capture_output=True, text=True)
+        if receipt_run.returncode != 0:
+            print(receipt_run.stdout + receipt_run.stderr)
+            print("The receipt found the installation differing from the distribution.")
+            return 1
+        done = receipt_run.stdout
     plan = subprocess.run([setupcheck, "--plan", "--programs", folders["Programs"],
                            "--desktop", folders["Desktop"], "--windows-dir", "C:\\windows",
                            os.path.join(build, "sample", "SETUP.INF")],
                           check=True, capture_output=True, text=True).stdout
-    shutil.rmtree(shots)
     planned, received = sections(plan), sections(done)
     if planned != received:
         print("The plan and the receipt differ:")

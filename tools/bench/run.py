@@ -92,10 +92,17 @@ def play(bed, dist, inst, steps, poll=5):
     with open(scenario, "w") as f:
         f.write(steps.replace("INST", inst))
     transcript = os.path.join(dist, "transcript.txt")
-    bed.wine(os.path.join(bed.build, "userdriver.exe"), "--program", winpath(os.path.join(dist, "SETUP.EXE")),
-             "--cwd", winpath(dist), "--scenario", winpath(scenario), "--transcript", winpath(transcript),
-             "--timeout", "600000", "--poll", str(poll))
-    return open(transcript, encoding="utf-8").read()
+    # A figure comes only from a run that went through: never from the
+    # transcript of the run before, nor from one that stopped half way.
+    if os.path.exists(transcript):
+        os.remove(transcript)
+    run = bed.wine(os.path.join(bed.build, "userdriver.exe"), "--program", winpath(os.path.join(dist, "SETUP.EXE")),
+                   "--cwd", winpath(dist), "--scenario", winpath(scenario), "--transcript", winpath(transcript),
+                   "--timeout", "600000", "--poll", str(poll))
+    text = open(transcript, encoding="utf-8").read() if os.path.exists(transcript) else ""
+    if run.returncode != 0 or not text.rstrip().endswith("ok"):
+        raise RuntimeError(f"the run in {dist} failed (status {run.returncode}):\n{text}{run.stderr}")
+    return text
 
 
 def times(transcript):
@@ -138,10 +145,11 @@ def measure_setup(bed, dist, inst_unix, inst, poll):
     t = play(bed, dist, inst, INSTALL, poll)
     windows, actions = times(t)
     press = [ms for ms, a in actions if a == "press 259"][0]
-    after = [w for w in windows if w > press]
     # the question: the first message box after the copy
     question = re.search(r"^window \d+ at (\d+(?:\.\d+)?) ms:.*\n(?:  .*\n)*?  message box: \"Souhaitez", t, re.M)
-    return float(question.group(1)) - press if question else (after[-1] - press)
+    if not question:
+        raise RuntimeError("no question after the copy:\n" + t)
+    return float(question.group(1)) - press
 
 
 def summary(values):
@@ -180,8 +188,11 @@ def main():
                 for mode in ("posted", "plain"):
                     shutil.rmtree(floor_unix, ignore_errors=True)
                     os.makedirs(floor_unix)
-                    out = bed.wine(os.path.join(build, "copyfloor.exe"), mode, winpath(listing),
-                                   "C:\\bench\\floor").stdout.strip()
+                    floor = bed.wine(os.path.join(build, "copyfloor.exe"), mode, winpath(listing),
+                                     "C:\\bench\\floor")
+                    if floor.returncode != 0:
+                        raise RuntimeError(f"copyfloor {mode} failed: {floor.stderr}")
+                    out = floor.stdout.strip()
                     results.setdefault((kind, "floor" if mode == "posted" else "plain loop"), []).append(float(out))
             shutil.rmtree(inst_unix, ignore_errors=True)
             shutil.rmtree(floor_unix, ignore_errors=True)

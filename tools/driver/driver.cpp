@@ -51,14 +51,22 @@ std::string Quote(const std::string &text)
     return out + "\"";
 }
 
+/* Captions and control texts can be long: the line is never cut, so it
+   keeps its end of line. */
 std::string Format(const char *format, ...)
 {
-    char buffer[1024];
     va_list args;
     va_start(args, format);
-    vsnprintf(buffer, sizeof buffer, format, args);
+    int length = vsnprintf(NULL, 0, format, args);
     va_end(args);
-    return buffer;
+    if (length <= 0)
+        return "";
+    std::string out((size_t)length + 1, '\0');
+    va_start(args, format);
+    vsnprintf(&out[0], out.size(), format, args);
+    va_end(args);
+    out.resize((size_t)length);
+    return out;
 }
 
 /* ---- Clock --------------------------------------------------------------- */

@@ -76,11 +76,17 @@ int main(void)
     std::string program, directory, scenario, transcript;
     int timeout = 60000;
     int poll = 5;
-    for (int i = 1; i < count; i++) {
-        std::string name = Utf8Argument(arguments[i]);
-        if (i + 1 >= count)
+    /* The arguments are taken as UTF-8 first, so the system's array is freed
+       on every path. */
+    std::vector<std::string> words;
+    for (int i = 1; i < count; i++)
+        words.push_back(Utf8Argument(arguments[i]));
+    LocalFree(arguments);
+    for (size_t i = 0; i < words.size(); i++) {
+        const std::string &name = words[i];
+        if (i + 1 >= words.size())
             return Usage();
-        std::string value = Utf8Argument(arguments[++i]);
+        const std::string &value = words[++i];
         if (name == "--program")
             program = value;
         else if (name == "--cwd")
@@ -96,7 +102,6 @@ int main(void)
         else
             return Usage();
     }
-    LocalFree(arguments);
     if (program.empty() || scenario.empty() || transcript.empty() || timeout <= 0 || poll <= 0)
         return Usage();
 
