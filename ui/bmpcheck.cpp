@@ -1,6 +1,6 @@
 #include "ui/bmpcheck.h"
 
-static unsigned BitmapRead32(const unsigned char *p)
+unsigned BitmapRead32(const unsigned char *p)
 {
     return (unsigned)p[0] | (unsigned)p[1] << 8 | (unsigned)p[2] << 16 | (unsigned)p[3] << 24;
 }

@@ -9,6 +9,9 @@
 #define BITMAP_INFO_LIMIT 4096
 #define BITMAP_PIXEL_LIMIT (64 * 1024 * 1024)
 
+/* A little-endian 32-bit field of the headers. */
+unsigned BitmapRead32(const unsigned char *p);
+
 /* bfOffBits of the 14-byte file header: the information block runs from 14 to
    there and must at least hold a 40-byte information header. */
 int BitmapCheckOffset(unsigned offBits);

@@ -63,7 +63,6 @@ struct Checker {
     const ScriptFile &file;
     ScriptModel &model;
     std::vector<Diagnostic> &out;
-    size_t sectionHeaderLine[4] = {};
 
     void Add(int line, Severity severity, const std::string &message)
     {
@@ -338,11 +337,6 @@ void Checker::CheckSettings(const char *section, int offset, const char *const *
     });
 }
 
-static unsigned ReadLittle32(const unsigned char *p)
-{
-    return (unsigned)p[0] | (unsigned)p[1] << 8 | (unsigned)p[2] << 16 | (unsigned)p[3] << 24;
-}
-
 void Checker::CheckBitmap()
 {
     const ScriptSetting &bitmap = model.bitmap;
@@ -367,7 +361,7 @@ void Checker::CheckBitmap()
                 std::to_string(data.size()) + " bytes)");
         return;
     }
-    unsigned offBits = ReadLittle32(bytes + 10);
+    unsigned offBits = BitmapRead32(bytes + 10);
     if (BitmapCheckOffset(offBits) != 0) {
         Add(bitmap.line, Severity::Error,
             "picture " + name + " refused: its pixel offset " + std::to_string(offBits) +
@@ -384,7 +378,7 @@ void Checker::CheckBitmap()
     unsigned pixelBytes = 0;
     if (BitmapCheckInfo(bytes + 14, infoSize, &pixelBytes) != 0) {
         unsigned bits = bytes[14 + 14] | bytes[14 + 15] << 8;
-        unsigned compression = ReadLittle32(bytes + 14 + 16);
+        unsigned compression = BitmapRead32(bytes + 14 + 16);
         Add(bitmap.line, Severity::Error,
             "picture " + name + " refused (" + std::to_string(bits) + " bits, compression " +
                 std::to_string(compression) +
@@ -569,23 +563,31 @@ void Checker::CheckSuffixes()
 {
     if (model.suffixes.line == 0)
         return;
-    const std::string &list = model.suffixes.value;
-    size_t p = 0;
-    while (p < list.size()) {
-        while (p < list.size() && (list[p] == ' ' || list[p] == '\t'))
-            p++;
-        size_t start = p;
-        while (p < list.size() && list[p] != ' ' && list[p] != '\t')
-            p++;
-        if (p > start && list[start] == '.')
+    for (const std::string &word : SuffixWords(model.suffixes.value))
+        if (word[0] == '.')
             Add(model.suffixes.line, Severity::Warning,
-                "suffix " + Quote(list.substr(start, p - start)) +
+                "suffix " + Quote(word) +
                     " is written with its dot: the program adds one and registers " +
-                    Quote("." + list.substr(start, p - start)));
-    }
+                    Quote("." + word));
 }
 
 } // namespace
+
+std::vector<std::string> SuffixWords(const std::string &list)
+{
+    std::vector<std::string> words;
+    size_t p = 0;
+    for (;;) {
+        while (p < list.size() && (list[p] == ' ' || list[p] == '\t'))
+            p++;
+        if (p == list.size())
+            return words;
+        size_t start = p;
+        while (p < list.size() && list[p] != ' ' && list[p] != '\t')
+            p++;
+        words.push_back(list.substr(start, p - start));
+    }
+}
 
 void CheckScript(const ScriptFile &file, ScriptModel *model, std::vector<Diagnostic> *diagnostics)
 {

@@ -44,6 +44,9 @@ struct ScriptModel {
     long long totalSize = 0;              /* bytes of the source files found */
 };
 
+/* The words of a suffix list, split at blanks and tabs as the program does. */
+std::vector<std::string> SuffixWords(const std::string &list);
+
 /* Checks the script and its distribution directory, and reads it as the
    program does. */
 void CheckScript(const ScriptFile &file, ScriptModel *model, std::vector<Diagnostic> *diagnostics);

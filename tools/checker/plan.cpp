@@ -236,18 +236,8 @@ void PlanRegistry(const ScriptModel &model, const PlanOptions &options, Plan *pl
                            "\\Tavelin.exe\" /p \"%1\"").Text()});
     if (model.hasRegistration) {
         /* the suffixes as proposed */
-        const std::string &list = model.suffixes.value;
-        size_t p = 0;
-        for (;;) {
-            while (p < list.size() && (list[p] == ' ' || list[p] == '\t'))
-                p++;
-            if (p == list.size())
-                break;
-            size_t start = p;
-            while (p < list.size() && list[p] != ' ' && list[p] != '\t')
-                p++;
-            written.push_back({hkcr, "." + list.substr(start, p - start), "", "txtfile"});
-        }
+        for (const std::string &word : SuffixWords(model.suffixes.value))
+            written.push_back({hkcr, "." + word, "", "txtfile"});
     }
 
     /* A value written twice holds the last data; a key keeps the spelling it
