@@ -1158,6 +1158,11 @@ std::wstring DriverWide(const std::string &text)
     return Wide(text);
 }
 
+std::string DriverUtf8(const wchar_t *text)
+{
+    return Utf8(text);
+}
+
 bool DriverReadFile(const std::string &path, std::string *bytes)
 {
     HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,

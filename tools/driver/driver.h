@@ -113,6 +113,7 @@ bool DriverReadShortcut(const std::string &path, DriverShortcut *shortcut);
 std::string DriverFromAnsi(const std::string &text);   /* code page 1252 bytes to UTF-8 */
 std::string DriverToAnsi(const std::string &text);     /* UTF-8 to the ANSI code page */
 std::wstring DriverWide(const std::string &text);      /* UTF-8 to UTF-16 */
+std::string DriverUtf8(const wchar_t *text);           /* UTF-16 to UTF-8 */
 /* Whole files by UTF-8 paths; false when the file cannot be read or written. */
 bool DriverReadFile(const std::string &path, std::string *bytes);
 bool DriverWriteFile(const std::string &path, const std::string &bytes);

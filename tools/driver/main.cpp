@@ -51,15 +51,6 @@
 
 #include "tools/driver/driver.h"
 
-static std::string Utf8Argument(const wchar_t *text)
-{
-    int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, NULL, 0, NULL, NULL);
-    std::string out((size_t)(n > 0 ? n : 1), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, &out[0], n, NULL, NULL);
-    out.resize(out.size() - 1);
-    return out;
-}
-
 static int Usage(void)
 {
     fprintf(stderr, "usage: userdriver --program EXE --cwd DIR --scenario FILE "
@@ -80,7 +71,7 @@ int main(void)
        on every path. */
     std::vector<std::string> words;
     for (int i = 1; i < count; i++)
-        words.push_back(Utf8Argument(arguments[i]));
+        words.push_back(DriverUtf8(arguments[i]));
     LocalFree(arguments);
     for (size_t i = 0; i < words.size(); i++) {
         const std::string &name = words[i];
