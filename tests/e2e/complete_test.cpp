@@ -10,8 +10,6 @@
 
 namespace {
 
-const int kPath = 257;
-const int kInstall = 259;
 const int kCancel = 260;
 const int kSuffixes = 257;
 
@@ -27,11 +25,6 @@ std::string Script(const std::string &application, const std::string &rest)
 {
     return "[Installer]\r\nApplication=" + application +
            "\r\nTitre=Installation de Tavelin\r\n[Fichiers]\r\nProgramme=Tavelin.exe\r\n" + rest;
-}
-
-DriverStep InstallTo(const std::string &dir)
-{
-    return ExpectDirectory({ Type(kPath, dir), Press(kInstall) });
 }
 
 DriverStep Question(int answer) { return Expect("Souhaitez vous configurer", { Press(answer) }); }
@@ -64,18 +57,6 @@ void DeleteShellFolder(const char *name)
 }
 
 std::string ShellFolder(const char *name) { return Read(HKEY_CURRENT_USER, kShellFolders, name); }
-
-std::string WindowsDir()
-{
-    char dir[MAX_PATH];
-    GetWindowsDirectoryA(dir, sizeof dir);
-    return dir;
-}
-
-bool Exists(const std::string &path)
-{
-    return GetFileAttributesA(DriverToAnsi(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 /* A dist with Tavelin.exe as its one file. */
 std::string Dist(const std::string &script)
@@ -171,7 +152,7 @@ TEST(Complete, YesRunRegistersShortcutsAndSuffixes)
               Read(HKEY_LOCAL_MACHINE,
                    "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tavelin.exe"));
     EXPECT_EQ("Tavelin", Read(HKEY_LOCAL_MACHINE, std::string(kUninstall) + "\\Tavelin", "DisplayName"));
-    EXPECT_EQ(WindowsDir() + "\\Untave.exe /" + inst,
+    EXPECT_EQ(TestWindowsDir() + "\\Untave.exe /" + inst,
               Read(HKEY_LOCAL_MACHINE, std::string(kUninstall) + "\\Tavelin", "UninstallString"));
     EXPECT_EQ("\"" + inst + "\\Tavelin.exe\" \"%1\"", Read(HKEY_CLASSES_ROOT, kOpen));
     EXPECT_EQ("\"" + inst + "\\Tavelin.exe\" /p \"%1\"", Read(HKEY_CLASSES_ROOT, kPrint));
@@ -203,13 +184,13 @@ TEST(Complete, YesRunRegistersShortcutsAndSuffixes)
     ASSERT_TRUE(DriverReadShortcut(group + "\\Sans egal", &s));
     EXPECT_EQ(inst + "\\", s.target);
     /* the empty line ended the list */
-    EXPECT_FALSE(Exists(group + "\\Jamais.lnk"));
+    EXPECT_FALSE(TestExists(group + "\\Jamais.lnk"));
 
     /* the desktop gets the first entry only */
     std::string desktop = ShellFolder("Desktop");
     ASSERT_TRUE(DriverReadShortcut(desktop + "\\Tavelin.lnk", &s));
     EXPECT_EQ(inst + "\\Tavelin.exe", s.target);
-    EXPECT_FALSE(Exists(desktop + "\\Lisez-moi.lnk"));
+    EXPECT_FALSE(TestExists(desktop + "\\Lisez-moi.lnk"));
 }
 
 TEST(Complete, NoRunQuotesTheFinalArgumentOnly)
@@ -282,7 +263,7 @@ TEST(Complete, UninstallKeyFollowsTheApplicationName)
                                      Question(IDNO), Closing("Installation normalement") });
     ASSERT_TRUE(r.ok) << r.failure;
     EXPECT_EQ("", Read(HKEY_LOCAL_MACHINE, kUninstall, "DisplayName"));
-    EXPECT_EQ(WindowsDir() + "\\Untave.exe /" + dir + "\\inst",
+    EXPECT_EQ(TestWindowsDir() + "\\Untave.exe /" + dir + "\\inst",
               Read(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"));
 
     std::string nested = Dist(Script("Editeurs\\Tavelin", ""));
@@ -303,11 +284,11 @@ TEST(Complete, ExistingGroupFolderAndUnsavableShortcut)
                                      Question(IDNO), Closing(kSuccess) });
     ASSERT_TRUE(r.ok) << r.failure;
     DriverShortcut s;
-    EXPECT_FALSE(Exists(group + "\\Mauvais|nom.lnk"));
+    EXPECT_FALSE(TestExists(group + "\\Mauvais|nom.lnk"));
     ASSERT_TRUE(DriverReadShortcut(group + "\\Tavelin.lnk", &s));
     EXPECT_EQ("Editeur", s.description);
     /* the desktop shortcut went with the first entry, whose save failed */
-    EXPECT_FALSE(Exists(ShellFolder("Desktop") + "\\Tavelin.lnk"));
+    EXPECT_FALSE(TestExists(ShellFolder("Desktop") + "\\Tavelin.lnk"));
 }
 
 TEST(Complete, WithoutProgramsFolderNothingIsMade)
@@ -318,7 +299,7 @@ TEST(Complete, WithoutProgramsFolderNothingIsMade)
     DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(dir + "\\inst"), ExpectProgress(),
                                      Question(IDNO), Closing(kSuccess) });
     ASSERT_TRUE(r.ok) << r.failure;
-    EXPECT_FALSE(Exists(desktop + "\\Tavelin.lnk"));
+    EXPECT_FALSE(TestExists(desktop + "\\Tavelin.lnk"));
     EXPECT_EQ(dir + "\\inst\\Tavelin.exe",
               Read(HKEY_LOCAL_MACHINE,
                    "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tavelin.exe"));

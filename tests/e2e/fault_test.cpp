@@ -27,11 +27,6 @@ std::string Script(const std::string &files)
            "[Fichiers]\r\n" + files;
 }
 
-DriverStep InstallTo(const std::string &dir)
-{
-    return ExpectDirectory({ Type(kPath, dir), Press(kInstall) });
-}
-
 DriverStep Closing(const char *text)
 {
     /* a moment with the closing message up, for the checks of open files */
@@ -76,14 +71,6 @@ void FillDrive(const char *root, unsigned long long left)
     ASSERT_EQ(left, freeBytes.QuadPart);
 }
 
-const DriverWindow *Box(const DriverResult &r, const std::string &text)
-{
-    for (const DriverWindow &w : r.windows)
-        if (w.messageBox && w.text.find(text) != std::string::npos)
-            return &w;
-    return nullptr;
-}
-
 }  // namespace
 
 TEST(DiskFull, AtTheFirstChunkMidFileAndAtTheLastChunk)
@@ -115,7 +102,7 @@ TEST(DiskFull, AtTheFirstChunkMidFileAndAtTheLastChunk)
         EXPECT_EQ(0, held.Finish()) << "destinations still open at the closing message";
         ASSERT_TRUE(r.ok) << r.failure;
         EXPECT_EQ(0u, r.exitCode);
-        const DriverWindow *box = Box(r, "Ne peut ");
+        const DriverWindow *box = TestFindBox(r, "Ne peut ");
         ASSERT_NE(nullptr, box);
         EXPECT_EQ("Ne peut \xC3\xA9" "crire \"F:\\inst\\GROS.DAT\" !", box->text);
         EXPECT_EQ("error", box->icon);
@@ -139,7 +126,7 @@ TEST(DiskFull, NoRoomForTheDirectories)
                                      Expect("Ne peut ouvrir", { Press(IDOK) }), ExpectProgress(),
                                      Expect("Souhaitez", { Press(IDNO) }), Closing(kIncomplete) });
     ASSERT_TRUE(r.ok) << r.failure;
-    const DriverWindow *box = Box(r, "Ne peut cr");
+    const DriverWindow *box = TestFindBox(r, "Ne peut cr");
     ASSERT_NE(nullptr, box);
     EXPECT_EQ(0u, box->text.find("Ne peut cr\xC3\xA9" "er \"G:\\inst\\a"));
     EXPECT_EQ("error", box->icon);
@@ -158,7 +145,7 @@ TEST(Faults, ReadOnlyMedium)
                                      Expect("Ne peut ouvrir", { Press(IDOK) }), ExpectProgress(),
                                      Expect("Souhaitez", { Press(IDNO) }), Closing(kIncomplete) });
     ASSERT_TRUE(r.ok) << r.failure;
-    const DriverWindow *open = Box(r, "Ne peut ouvrir");
+    const DriverWindow *open = TestFindBox(r, "Ne peut ouvrir");
     ASSERT_NE(nullptr, open);
     EXPECT_EQ("Ne peut ouvrir \"R:\\inst\\F.TXT\" !", open->text);
     EXPECT_EQ((std::vector<int>{ IDOK, IDCANCEL }), open->buttons);
@@ -180,7 +167,7 @@ TEST(Faults, DestinationHeldOpenByAnotherProgram)
                                      Expect("Souhaitez", { Press(IDNO) }), Closing(kIncomplete) });
     CloseHandle(holder);
     ASSERT_TRUE(r.ok) << r.failure;
-    EXPECT_EQ("Ne peut ouvrir \"" + inst + "\\PRIS.TXT\" !", Box(r, "Ne peut ouvrir")->text);
+    EXPECT_EQ("Ne peut ouvrir \"" + inst + "\\PRIS.TXT\" !", TestFindBox(r, "Ne peut ouvrir")->text);
     std::string kept, copied;
     ASSERT_TRUE(TestReadFile(inst + "\\PRIS.TXT", &kept));
     EXPECT_EQ("ancien", kept) << "the held file is left as it was";

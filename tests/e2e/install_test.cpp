@@ -16,7 +16,6 @@ namespace {
 
 const int kPath = 257;
 const int kSize = 258;
-const int kInstall = 259;
 const int kCancel = 260;
 const int kProgressLabel = 256;
 const int kProgressFileText = 260;
@@ -38,21 +37,8 @@ std::string Script(const std::string &files, const std::string &directory = "C:\
            "R\xE9pertoire=" + directory + "\r\n[Fichiers]\r\n" + files;
 }
 
-DriverStep InstallTo(const std::string &dir)
-{
-    return ExpectDirectory({ Type(kPath, dir), Press(kInstall) });
-}
-
 DriverStep QuestionNo() { return Expect("Souhaitez vous configurer", { Press(IDNO) }); }
 DriverStep Closing(const char *text) { return Expect(text, { Press(IDOK) }); }
-
-const DriverWindow *FindBox(const DriverResult &result, const std::string &text)
-{
-    for (const DriverWindow &w : result.windows)
-        if (w.messageBox && w.text.find(text) != std::string::npos)
-            return &w;
-    return nullptr;
-}
 
 void ExpectFile(const std::string &path, const std::string &bytes)
 {
@@ -60,11 +46,6 @@ void ExpectFile(const std::string &path, const std::string &bytes)
     ASSERT_TRUE(TestReadFile(path, &got)) << path;
     EXPECT_EQ(bytes.size(), got.size()) << path;
     EXPECT_TRUE(bytes == got) << path << " differs from its source";
-}
-
-bool Exists(const std::string &path)
-{
-    return GetFileAttributesA(DriverToAnsi(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 /* Sets the three times of a file to a fixed day long ago. */
@@ -106,13 +87,6 @@ std::string AppPath()
     return value;
 }
 
-std::string WindowsDir()
-{
-    char dir[MAX_PATH];
-    GetWindowsDirectoryA(dir, sizeof dir);
-    return dir;
-}
-
 }  // namespace
 
 TEST(Install, TwoFilesCopiedWithTheirTimes)
@@ -136,7 +110,7 @@ TEST(Install, TwoFilesCopiedWithTheirTimes)
     ExpectFile(inst + "\\UN.TXT", one);
     ExpectFile(inst + "\\DEUX.TXT", two);
 
-    const DriverWindow *closing = FindBox(r, kSuccess);
+    const DriverWindow *closing = TestFindBox(r, kSuccess);
     ASSERT_NE(nullptr, closing);
     EXPECT_EQ(kTitle, closing->caption);
     EXPECT_EQ("information", closing->icon);
@@ -232,7 +206,7 @@ TEST(Install, CancelEscapeAndCloseBoxEndTheDirectoryDialog)
         EXPECT_EQ(0u, r.exitCode);
         EXPECT_EQ(2u, r.windows.size()) << "no closing message";
     }
-    EXPECT_FALSE(Exists("C:\\Program Files\\Tavelin"));
+    EXPECT_FALSE(TestExists("C:\\Program Files\\Tavelin"));
     EXPECT_EQ("(none)", AppPath());
 }
 
@@ -248,8 +222,8 @@ TEST(Install, ProgressLabelShowsValueThenKey)
                                               false),
                                      QuestionNo(), Closing(kSuccess) });
     ASSERT_TRUE(r.ok) << r.failure;
-    ExpectFile(WindowsDir() + "\\GRAND.DAT", big);
-    EXPECT_FALSE(Exists(inst + "\\GRAND.DAT"));
+    ExpectFile(TestWindowsDir() + "\\GRAND.DAT", big);
+    EXPECT_FALSE(TestExists(inst + "\\GRAND.DAT"));
 }
 
 TEST(Install, CancelDuringALargeFileKeepsThePartialFile)
@@ -272,9 +246,9 @@ TEST(Install, CancelDuringALargeFileKeepsThePartialFile)
     EXPECT_LT(partial.size(), big.size());
     EXPECT_EQ(0u, partial.size() % 8192);
     EXPECT_TRUE(big.compare(0, partial.size(), partial) == 0);
-    EXPECT_FALSE(Exists(inst + "\\APRES.TXT"));
+    EXPECT_FALSE(TestExists(inst + "\\APRES.TXT"));
     EXPECT_EQ("(none)", AppPath()) << "no registry entry after a cancel";
-    EXPECT_EQ(nullptr, FindBox(r, "Souhaitez vous"));
+    EXPECT_EQ(nullptr, TestFindBox(r, "Souhaitez vous"));
 }
 
 TEST(Install, DestinationThatCannotBeOpened)
@@ -292,7 +266,7 @@ TEST(Install, DestinationThatCannotBeOpened)
                                       Expect("Ne peut ouvrir", { Press(IDOK) }), ExpectProgress(),
                                       QuestionNo(), Closing(kIncomplete) });
     ASSERT_TRUE(ok.ok) << ok.failure;
-    const DriverWindow *box = FindBox(ok, "Ne peut ouvrir");
+    const DriverWindow *box = TestFindBox(ok, "Ne peut ouvrir");
     ASSERT_NE(nullptr, box);
     EXPECT_EQ("Ne peut ouvrir \"" + inst + "\\BLOQUE\" !", box->text);
     EXPECT_EQ("Installer", box->caption);
@@ -307,10 +281,10 @@ TEST(Install, DestinationThatCannotBeOpened)
                                           Expect("Ne peut ouvrir", { Press(IDCANCEL) }),
                                           Closing(kIncomplete) });
     ASSERT_TRUE(cancel.ok) << cancel.failure;
-    const DriverWindow *closing = FindBox(cancel, kIncomplete);
+    const DriverWindow *closing = TestFindBox(cancel, kIncomplete);
     ASSERT_NE(nullptr, closing);
     EXPECT_EQ(2u, closing->othersVisible.size()) << "backdrop and progress dialog";
-    EXPECT_FALSE(Exists(inst + "\\SUITE.TXT"));
+    EXPECT_FALSE(TestExists(inst + "\\SUITE.TXT"));
 }
 
 TEST(Install, MissingSourceIsReportedAndTheRestInstalled)
@@ -357,7 +331,7 @@ TEST(Install, EntryForms)
                                      Closing(kSuccess) });
     ASSERT_TRUE(r.ok) << r.failure;
     ExpectFile(inst + "\\x;y", z);
-    ExpectFile(WindowsDir() + "\\TAVSYS.DLL", sys);
+    ExpectFile(TestWindowsDir() + "\\TAVSYS.DLL", sys);
     ExpectFile(inst + "\\a\\b\\f", f);
     ExpectFile(inst + "\\VIDE.TXT", "");
     ExpectFile(inst + "\\JUSTE.BIN", exact);

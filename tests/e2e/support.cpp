@@ -239,6 +239,31 @@ DriverStep ExpectRegistration(std::vector<DriverAction> actions)
     return ExpectDialog("Types:", std::move(actions), false);
 }
 
+DriverStep InstallTo(const std::string &dir)
+{
+    return ExpectDirectory({ Type(257, dir), Press(259) });
+}
+
+const DriverWindow *TestFindBox(const DriverResult &result, const std::string &text)
+{
+    for (const DriverWindow &w : result.windows)
+        if (w.messageBox && w.text.find(text) != std::string::npos)
+            return &w;
+    return nullptr;
+}
+
+bool TestExists(const std::string &path)
+{
+    return GetFileAttributesA(DriverToAnsi(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string TestWindowsDir()
+{
+    char dir[MAX_PATH];
+    GetWindowsDirectoryA(dir, sizeof dir);
+    return dir;
+}
+
 std::string TestBytes(size_t n, unsigned seed)
 {
     std::string s(n, '\0');

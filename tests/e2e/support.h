@@ -68,6 +68,13 @@ DriverStep ExpectBackdrop();
 DriverStep ExpectDirectory(std::vector<DriverAction> actions);
 DriverStep ExpectProgress(std::vector<DriverAction> actions = {}, bool optional = true);
 DriverStep ExpectRegistration(std::vector<DriverAction> actions);
+/* The Directory dialog answered with this directory and Installer. */
+DriverStep InstallTo(const std::string &dir);
+/* The first message box of the run whose text holds `text`; null if none. */
+const DriverWindow *TestFindBox(const DriverResult &result, const std::string &text);
+/* Whether a file or directory is there (a UTF-8 path). */
+bool TestExists(const std::string &path);
+std::string TestWindowsDir();
 
 DriverAction Press(int id);
 DriverAction Type(int id, const std::string &text);
