@@ -38,6 +38,18 @@ ACCESS_MASK GrantedAccess(HKEY key)
     return info.GrantedAccess;
 }
 
+/* The keys of the open chain, root first. A chain of an unexpected length is
+   released at once, so that the check that fails cannot leave it open. */
+std::vector<HKEY> ChainKeys(size_t expected = 5)
+{
+    std::vector<HKEY> keys;
+    for (KeyChainNode *n = setup.keyChainHead; n != nullptr; n = n->next)
+        keys.push_back(n->keyHandle);
+    if (keys.size() != expected)
+        KeyChainRelease();
+    return keys;
+}
+
 void ExpectChainReleased()
 {
     EXPECT_EQ(nullptr, setup.keyChainHead);
@@ -166,11 +178,7 @@ TEST_F(RegistryPaths, ChainHoldsOneOpenKeyPerComponent)
     HKEY result = NULL;
     ASSERT_EQ(ERROR_SUCCESS, KeyChainOpen(HKEY_CURRENT_USER, "Software\\TavelinTests\\P\\Q",
                                           KEY_QUERY_VALUE, &result));
-    std::vector<HKEY> keys;
-    for (KeyChainNode *n = setup.keyChainHead; n != nullptr; n = n->next)
-        keys.push_back(n->keyHandle);
-    if (keys.size() != 5u)
-        KeyChainRelease();
+    std::vector<HKEY> keys = ChainKeys();
     ASSERT_EQ(5u, keys.size());
     EXPECT_EQ(HKEY_CURRENT_USER, keys[0]);
     EXPECT_EQ(keys.back(), result);
@@ -194,11 +202,7 @@ TEST_F(RegistryPaths, WriteChainMayCreateBelowEveryKey)
     HKEY result = NULL;
     ASSERT_EQ(ERROR_SUCCESS, KeyChainCreate(HKEY_CURRENT_USER, "Software\\TavelinTests\\N\\M",
                                             KEY_SET_VALUE, &result));
-    std::vector<HKEY> keys;
-    for (KeyChainNode *n = setup.keyChainHead; n != nullptr; n = n->next)
-        keys.push_back(n->keyHandle);
-    if (keys.size() != 5u)
-        KeyChainRelease();
+    std::vector<HKEY> keys = ChainKeys();
     ASSERT_EQ(5u, keys.size());
     for (size_t i = 1; i + 1 < keys.size(); i++)
         EXPECT_EQ((ACCESS_MASK)KEY_CREATE_SUB_KEY, GrantedAccess(keys[i]) & KEY_CREATE_SUB_KEY)
