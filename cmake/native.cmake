@@ -7,11 +7,9 @@ target_include_directories(tavportable PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(tavportable PRIVATE ${TAV_WARNINGS} ${TAV_SANITIZE})
 
 enable_testing()
-find_package(GTest)
-if(NOT GTest_FOUND)
-  add_subdirectory(/usr/src/googletest ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-  add_library(GTest::gtest_main ALIAS gtest_main)
-endif()
+# Debian's libgtest-dev, installed by tools/bootstrap.sh. The Windows builds
+# compile GoogleTest from its sources instead (cmake/tests.cmake).
+find_package(GTest REQUIRED)
 add_executable(portable_tests tests/unit/text_test.cpp tests/unit/scan_test.cpp
   tests/unit/dirpath_test.cpp)
 target_compile_options(portable_tests PRIVATE ${TAV_SANITIZE})

@@ -1,12 +1,18 @@
 #!/bin/sh
-# Installs everything the build and the tests need on a Debian 12 machine.
+# Installs everything the build and the tests need on a bare Debian 12
+# machine (a minbase root with git is enough): nothing is taken for granted
+# of what a developer machine happens to have.
 # Run as root (or through sudo). Safe to run again: it only installs what is missing.
 set -eu
 
-packages="cmake make python3 git googletest \
+# g++ and libgtest-dev: the native tests (find_package(GTest));
+# googletest: its sources, which the MinGW test builds compile;
+# clang and libclang-rt-14-dev: the sanitizers and libFuzzer;
+# fonts-wine: Marlett (the caption buttons), Tahoma and MS Sans Serif.
+packages="cmake make g++ python3 git googletest libgtest-dev \
  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 \
  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
- wine wine32:i386 wine64 xvfb x11-utils locales procps \
+ wine wine32:i386 wine64 fonts-wine xvfb x11-utils locales procps \
  clang libclang-rt-14-dev"
 
 if [ "$(id -u)" -ne 0 ]; then
