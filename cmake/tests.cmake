@@ -63,7 +63,7 @@ tav_wine_test(unit_tests
     tests/unit/registry_test.cpp
     tests/unit/bitmap_test.cpp
     tests/unit/script_load_test.cpp
-  LIBRARIES tavcore)
+  LIBRARIES tavcore_hardened)
 add_dependencies(unit_tests setup)
 
 # The scripted user: a library for the tests and a command-line program.
@@ -108,16 +108,16 @@ tav_wine_test(install_tests FRESH
 add_dependencies(install_tests setup)
 
 # The shipped program itself: PE32, GUI, system DLLs only.
-set(TAV_PRODUCT_EXE "" CACHE FILEPATH "The i686 SETUP.EXE when the tests run another build")
-if(TAV_PRODUCT_EXE)
-  add_test(NAME product.imports COMMAND ${PROJECT_SOURCE_DIR}/tools/check-imports.sh ${TAV_PRODUCT_EXE})
+if(TAV_SHIPPED_DIR)
+  add_test(NAME product.imports
+    COMMAND ${PROJECT_SOURCE_DIR}/tools/check-imports.sh ${TAV_SHIPPED_DIR}/SETUP.EXE)
 endif()
 
 tav_wine_test(complete_tests FRESH
   SOURCES
     tests/e2e/complete_test.cpp
   LIBRARIES e2esupport)
-add_dependencies(complete_tests setup)
+add_dependencies(complete_tests setup setup_counting)
 
 # The sample installation really made what the planner says it would.
 set(TAV_SETUPCHECK "" CACHE FILEPATH "The native setupcheck, for the plan and receipt comparison")
@@ -137,16 +137,18 @@ tav_wine_test(fault_tests FRESH
   LIBRARIES e2esupport)
 add_dependencies(fault_tests setup)
 
-# Annuler at every point of a copy, pressed by a hook placed in SETUP.EXE.
+# Annuler at every point of a copy, pressed by a hook placed in the counting
+# build, which tells what it still holds at the end.
 add_library(cancelhook SHARED tests/e2e/cancelhook.cpp)
 set_target_properties(cancelhook PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 target_compile_options(cancelhook PRIVATE ${TAV_WARNINGS})
-target_link_options(cancelhook PRIVATE ${TAV_TEST_LINK})
+# Exported undecorated: on i686 a stdcall export is otherwise "Name@12".
+target_link_options(cancelhook PRIVATE ${TAV_TEST_LINK} -Wl,--kill-at)
 tav_wine_test(cancel_tests FRESH
   SOURCES
     tests/e2e/cancel_test.cpp
   LIBRARIES e2esupport)
-add_dependencies(cancel_tests setup cancelhook)
+add_dependencies(cancel_tests setup_counting cancelhook)
 
 # DLLs planted beside SETUP.EXE, and a program that does not restrict its
 # DLL search, to show that the planted copies would run.

@@ -1,4 +1,5 @@
-# SETUP.EXE and its tests, cross-built with MinGW-w64.
+# SETUP.EXE, the sample distribution and, with TAV_TESTS, the tests,
+# cross-built with MinGW-w64.
 
 set(TAV_WINDOWS_SOURCES
     script/script.cpp
@@ -14,11 +15,15 @@ set(TAV_WINDOWS_SOURCES
     ui/progress.cpp
 )
 
-option(TAV_TESTS "Build the tests and the scripted-user driver" ON)
-
-add_library(tavcore STATIC ${TAV_PORTABLE_SOURCES} ${TAV_WINDOWS_SOURCES})
-target_include_directories(tavcore PUBLIC ${PROJECT_SOURCE_DIR})
-target_compile_options(tavcore PRIVATE ${TAV_WARNINGS} -fno-exceptions -fno-rtti)
+# A plain configure builds what ships, as build/i686 does, and nothing of
+# the tests.
+if(NOT CMAKE_BUILD_TYPE)
+  set(CMAKE_BUILD_TYPE Release CACHE STRING "Debug, Release, RelWithDebInfo or MinSizeRel" FORCE)
+endif()
+option(TAV_TESTS "Build the tests, the scripted user and the counting build of SETUP.EXE" OFF)
+# The test trees take SETUP.EXE (when they run the same architecture) and
+# the demonstration Tavelin.exe from the shipped tree, byte for byte.
+set(TAV_SHIPPED_DIR "" CACHE PATH "The tree of the shipped i686 build, when this one runs the tests")
 
 set(TAV_GENERATED ${PROJECT_BINARY_DIR}/generated)
 add_custom_command(
@@ -30,45 +35,72 @@ add_custom_command(
 set_source_files_properties(resources/setup.rc PROPERTIES
   OBJECT_DEPENDS "${TAV_GENERATED}/install.ico;${PROJECT_SOURCE_DIR}/resources/setup.manifest;${PROJECT_SOURCE_DIR}/util/strings.h;${PROJECT_SOURCE_DIR}/resources/ids.h")
 
-add_executable(setup WIN32 setup/main.cpp resources/setup.rc)
-set_target_properties(setup PROPERTIES OUTPUT_NAME SETUP SUFFIX .EXE
-  RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
-target_include_directories(setup PRIVATE ${PROJECT_SOURCE_DIR} ${TAV_GENERATED})
-target_compile_options(setup PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${TAV_WARNINGS} -fno-exceptions -fno-rtti>)
-# Static: the program needs no DLL beyond the system's own.
-target_link_options(setup PRIVATE -static -static-libgcc -static-libstdc++ -mwindows)
-target_link_libraries(setup PRIVATE tavcore ole32 uuid comctl32)
+# A SETUP.EXE named OUTPUT.EXE, on a core library of its own; OPTIONS go to
+# every C++ compile of both, SOURCES are linked in besides.
+function(tav_setup_program target output core)
+  cmake_parse_arguments(P "" "" "SOURCES;OPTIONS" ${ARGN})
+  add_library(${core} STATIC ${TAV_PORTABLE_SOURCES} ${TAV_WINDOWS_SOURCES})
+  target_include_directories(${core} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_compile_options(${core} PRIVATE ${TAV_WARNINGS} -fno-exceptions -fno-rtti ${P_OPTIONS})
 
-# The build the tests run adds stack protection and traps on undefined
-# behaviour; the shipped program is built without the tests.
-if(TAV_TESTS)
-  set(TAV_HARDENING -fstack-protector-strong -fsanitize=undefined -fsanitize-undefined-trap-on-error)
-  target_compile_options(tavcore PRIVATE ${TAV_HARDENING})
-  target_compile_options(setup PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${TAV_HARDENING}>)
-  target_link_options(tavcore PUBLIC -fstack-protector-strong)
-  # Wine keeps no count of a process's GDI objects or handles: the test build
-  # counts its own (tests/e2e/counting.cpp).
-  target_sources(setup PRIVATE tests/e2e/counting.cpp)
-endif()
+  add_executable(${target} WIN32 setup/main.cpp resources/setup.rc ${P_SOURCES})
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output} SUFFIX .EXE
+    RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR} ${TAV_GENERATED})
+  target_compile_options(${target} PRIVATE
+    $<$<COMPILE_LANGUAGE:CXX>:${TAV_WARNINGS} -fno-exceptions -fno-rtti ${P_OPTIONS}>)
+  # Static: the program needs no DLL beyond the system's own.
+  target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++ -mwindows)
+  target_link_libraries(${target} PRIVATE ${core} ole32 uuid comctl32)
+endfunction()
 
-if(TAV_TESTS)
-  include(cmake/tests.cmake)
+set(TAV_SETUP_EXE ${PROJECT_BINARY_DIR}/SETUP.EXE)
+if(TAV_SHIPPED_DIR AND TAV_ARCH STREQUAL "i686")
+  # The program the tests run is the shipped file itself, compared at every
+  # build so that no older copy can stay in its place.
+  add_custom_target(setup ALL
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${TAV_SHIPPED_DIR}/SETUP.EXE ${TAV_SETUP_EXE}
+    BYPRODUCTS ${TAV_SETUP_EXE}
+    COMMENT "Taking the shipped SETUP.EXE")
+else()
+  # The shipped program, or on a machine without 32-bit Wine the same
+  # program for x86_64, built with exactly the same options.
+  tav_setup_program(setup SETUP tavcore)
 endif()
 
 # The sample distribution: the demonstration build of Tavelin and the files
-# of sample/, laid out beside SETUP.EXE.
-add_executable(tavelin_demo WIN32 sample/tavelin/main.cpp sample/tavelin/tavelin.rc)
-set_target_properties(tavelin_demo PROPERTIES OUTPUT_NAME Tavelin)
-set_source_files_properties(sample/tavelin/tavelin.rc PROPERTIES OBJECT_DEPENDS ${TAV_GENERATED}/install.ico)
-target_include_directories(tavelin_demo PRIVATE ${TAV_GENERATED})
-target_compile_options(tavelin_demo PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${TAV_WARNINGS}>)
-target_link_options(tavelin_demo PRIVATE -static -static-libgcc -static-libstdc++ -mwindows)
+# of sample/, laid out beside SETUP.EXE. The demonstration program is always
+# the PE32 one, so that every tree's sample holds the same bytes.
+if(TAV_SHIPPED_DIR)
+  set(TAV_DEMO_EXE ${TAV_SHIPPED_DIR}/Tavelin.exe)
+else()
+  add_executable(tavelin_demo WIN32 sample/tavelin/main.cpp sample/tavelin/tavelin.rc)
+  set_target_properties(tavelin_demo PROPERTIES OUTPUT_NAME Tavelin)
+  set_source_files_properties(sample/tavelin/tavelin.rc PROPERTIES OBJECT_DEPENDS ${TAV_GENERATED}/install.ico)
+  target_include_directories(tavelin_demo PRIVATE ${TAV_GENERATED})
+  target_compile_options(tavelin_demo PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${TAV_WARNINGS}>)
+  target_link_options(tavelin_demo PRIVATE -static -static-libgcc -static-libstdc++ -mwindows)
+  set(TAV_DEMO_EXE $<TARGET_FILE:tavelin_demo>)
+endif()
 
 file(GLOB TAV_SAMPLE_FILES ${PROJECT_SOURCE_DIR}/sample/*.*)
 add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/sample/SETUP.EXE
   COMMAND python3 ${PROJECT_SOURCE_DIR}/tools/make_sample.py ${PROJECT_SOURCE_DIR}/sample
-          ${PROJECT_BINARY_DIR}/sample $<TARGET_FILE:setup> $<TARGET_FILE:tavelin_demo>
-  DEPENDS setup tavelin_demo ${TAV_SAMPLE_FILES} ${PROJECT_SOURCE_DIR}/tools/make_sample.py
-          ${PROJECT_SOURCE_DIR}/tools/make_tile.py
+          ${PROJECT_BINARY_DIR}/sample ${TAV_SETUP_EXE} ${TAV_DEMO_EXE}
+  DEPENDS setup ${TAV_SETUP_EXE} ${TAV_DEMO_EXE} ${TAV_SAMPLE_FILES}
+          ${PROJECT_SOURCE_DIR}/tools/make_sample.py ${PROJECT_SOURCE_DIR}/tools/make_tile.py
   COMMENT "Laying out the sample distribution")
 add_custom_target(sample ALL DEPENDS ${PROJECT_BINARY_DIR}/sample/SETUP.EXE)
+
+if(TAV_TESTS)
+  # The build that only the tests that need its counts run: SETUPCNT.EXE
+  # (so it reads SETUPCNT.INF) with stack protection, traps on undefined
+  # behaviour, and tests/e2e/counting.cpp, which counts the GDI objects,
+  # device contexts, registry keys and COM initialisations it holds (Wine
+  # keeps no such count of a process). The unit tests use its core.
+  set(TAV_HARDENING -fstack-protector-strong -fsanitize=undefined -fsanitize-undefined-trap-on-error)
+  tav_setup_program(setup_counting SETUPCNT tavcore_hardened
+    SOURCES tests/e2e/counting.cpp OPTIONS ${TAV_HARDENING})
+  target_link_options(tavcore_hardened PUBLIC -fstack-protector-strong)
+  include(cmake/tests.cmake)
+endif()

@@ -1,8 +1,10 @@
 # Sourced by the top-level scripts: the build directories.
-#   build/i686        the shipped SETUP.EXE, PE32, without the tests
-#   $test_build       the tests under Wine, with their own hardened build of
-#                     SETUP.EXE: i686 where 32-bit Wine runs, else x86_64
-#                     (a kernel without 32-bit emulation cannot start 32-bit Wine)
+#   build/i686        the shipped SETUP.EXE, PE32, and the sample; nothing of the tests
+#   $test_build       the tests under Wine: i686 where 32-bit Wine runs, with a
+#                     copy of the shipped SETUP.EXE; else x86_64, with SETUP.EXE
+#                     built for x86_64 with the same options (a kernel without
+#                     32-bit emulation cannot start 32-bit Wine); and the
+#                     counting build SETUPCNT.EXE of the tests that need it
 #   build/native      the portable core under the sanitizers, the fuzzers, setupcheck
 test_arch=$(tools/winebed.sh arch)
 test_build="build/test-$test_arch"
@@ -12,7 +14,7 @@ builds_configure() {
         -DTAV_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake -S . -B "$test_build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw.cmake \
         -DTAV_ARCH="$test_arch" -DTAV_TESTS=ON -DCMAKE_BUILD_TYPE=Release \
-        -DTAV_PRODUCT_EXE="$(pwd)/build/i686/SETUP.EXE" \
+        -DTAV_SHIPPED_DIR="$(pwd)/build/i686" \
         -DTAV_SETUPCHECK="$(pwd)/build/native/setupcheck" >/dev/null
     cmake -S . -B build/native -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 }

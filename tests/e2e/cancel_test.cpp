@@ -46,7 +46,8 @@ TEST(CancelSweep, EveryPointOfTheCopy)
         files += name + "=" + name + "\r\n";
         TestWriteFile(dir + "\\" + name, TestBytes(kSizes[i], i + 1));
     }
-    TestMakeDist(dir, "[Installer]\r\nApplication=Tavelin\r\nTitre=Installation de Tavelin\r\n" + files);
+    TestMakeDist(dir, "[Installer]\r\nApplication=Tavelin\r\nTitre=Installation de Tavelin\r\n" + files,
+                 kCountingProgram);
 
     std::string counts = dir + "\\counts.txt";
     SetEnvironmentVariableA("TAV_COUNTS", counts.c_str());
@@ -63,7 +64,8 @@ TEST(CancelSweep, EveryPointOfTheCopy)
         DriverResult r = TestPlay(dir, { ExpectBackdrop(),
                                          ExpectDirectory({ Type(257, inst), Press(259) }),
                                          ExpectProgress(),
-                                         Expect(kCancelled, { SleepFor(300), Press(IDOK) }) });
+                                         Expect(kCancelled, { SleepFor(300), Press(IDOK) }) },
+                         "", kCountingProgram);
         int stillHeld = held.Finish();
         /* A failed run ends the sweep, and the hook is still taken out below. */
         if (!r.ok) {

@@ -1,4 +1,4 @@
-/* A message hook that the cancel tests place in SETUP.EXE: it presses the
+/* A message hook that the cancel tests place in SETUPCNT.EXE: it presses the
    progress dialog's Annuler at an exact point of the copy. TAV_CANCEL_AT
    counts the copy steps taken from the queue (next entry, chunk, copy done),
    from 1; the click is posted as the step numbered so is taken, so it is seen
@@ -41,12 +41,12 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK CancelHookProc(int code, WPARA
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
 {
     if (reason == DLL_PROCESS_ATTACH) {
-        /* only in the program under test */
+        /* only in the program under test, the counting build of SETUP.EXE */
         char path[MAX_PATH];
         DWORD n = GetModuleFileNameA(NULL, path, sizeof path);
         const char *name = n ? strrchr(path, '\\') : NULL;
         char at[16];
-        if (name != NULL && lstrcmpiA(name + 1, "SETUP.EXE") == 0 &&
+        if (name != NULL && lstrcmpiA(name + 1, "SETUPCNT.EXE") == 0 &&
             GetEnvironmentVariableA("TAV_CANCEL_AT", at, sizeof at) > 0)
             target = atoi(at);
     }

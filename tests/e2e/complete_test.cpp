@@ -405,7 +405,8 @@ TEST(Complete, EverythingMadeIsReleasedOverAWholeRun)
     TestMakeDist(dir, "[Installer]\r\nApplication=Tavelin\r\nTitre=Installation de Tavelin\r\n"
                       "Bitmap=FOND.BMP\r\n[Fichiers]\r\nProgramme=Tavelin.exe\r\n"
                       "[Groupe]\r\nTavelin.lnk=Tavelin.exe\r\n"
-                      "[Enregistrement]\r\nSuffixes=txt\r\n");
+                      "[Enregistrement]\r\nSuffixes=txt\r\n",
+                 kCountingProgram);
     TestWriteFile(dir + "\\Tavelin.exe", "MZ demonstration");
     TestWriteFile(dir + "\\FOND.BMP", Picture(40, 30));
     std::string whole = dir + "\\whole.txt", early = dir + "\\early.txt";
@@ -416,15 +417,16 @@ TEST(Complete, EverythingMadeIsReleasedOverAWholeRun)
     SetEnvironmentVariableA("TAV_COUNTS", whole.c_str());
     DriverResult done = TestPlay(dir, {
         ExpectBackdrop(), InstallTo(dir + "\\inst"), ExpectProgress(), Question(IDYES),
-        ExpectRegistration({ Press(IDYES) }), Closing(kSuccess) });
+        ExpectRegistration({ Press(IDYES) }), Closing(kSuccess) }, "", kCountingProgram);
     SetEnvironmentVariableA("TAV_COUNTS", early.c_str());
-    DriverResult cancelled = TestPlay(dir, { ExpectBackdrop(), ExpectDirectory({ Press(kCancel) }) });
+    DriverResult cancelled = TestPlay(dir, { ExpectBackdrop(), ExpectDirectory({ Press(kCancel) }) },
+                                      "", kCountingProgram);
     /* COM refusing to start: no shortcut, and no uninitialisation either. */
     SetEnvironmentVariableA("TAV_COUNTS", refused.c_str());
     SetEnvironmentVariableA("TAV_COM_REFUSE", "1");
     DriverResult noCom = TestPlay(dir, {
         ExpectBackdrop(), InstallTo(dir + "\\sans-com"), ExpectProgress(), Question(IDNO),
-        Closing(kSuccess) });
+        Closing(kSuccess) }, "", kCountingProgram);
     SetEnvironmentVariableA("TAV_COM_REFUSE", NULL);
     SetEnvironmentVariableA("TAV_COUNTS", NULL);
 

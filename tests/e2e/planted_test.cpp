@@ -16,9 +16,10 @@ namespace {
 /* version.dll is not among them: Wine's own advapi32 imports it, so every
    program loads it before its first instruction, where no program can
    restrict the search. */
-const char *const kPlanted[] = { "uxtheme", "dwmapi",  "propsys",  "profapi",
-                                 "userenv", "secur32", "ntmarta",  "shfolder",
-                                 "msimg32", "cryptbase", "riched20" };
+const char *const kPlanted[] = { "uxtheme", "dwmapi",  "propsys",   "profapi",
+                                 "userenv", "secur32", "ntmarta",   "shfolder",
+                                 "msimg32", "cryptbase", "riched20", "bcrypt",
+                                 "crypt32" };
 
 std::vector<std::string> Ran(const std::string &dir)
 {

@@ -85,13 +85,17 @@ std::string TestDir()
     return dir;
 }
 
-void TestMakeDist(const std::string &dir, const std::string &script)
+const char kShippedProgram[] = "SETUP";
+const char kCountingProgram[] = "SETUPCNT";
+
+void TestMakeDist(const std::string &dir, const std::string &script, const char *program)
 {
-    std::string program = dir + "\\SETUP.EXE";
+    std::string exe = std::string(program) + ".EXE";
     MakeDirectories(Wide(dir));
-    ASSERT_TRUE(CopyFileW(Wide(TestBuildPath("SETUP.EXE")).c_str(), Wide(program).c_str(), FALSE))
-        << "cannot copy SETUP.EXE to " << dir;
-    TestWriteFile(dir + "\\SETUP.INF", script);
+    ASSERT_TRUE(CopyFileW(Wide(TestBuildPath(exe.c_str())).c_str(), Wide(dir + "\\" + exe).c_str(),
+                          FALSE))
+        << "cannot copy " << exe << " to " << dir;
+    TestWriteFile(dir + "\\" + program + ".INF", script);
 }
 
 void TestWriteFile(const std::string &path, const std::string &bytes)
@@ -171,9 +175,9 @@ DriverResult TestPlayProgram(const std::string &program, const std::string &cwd,
 }
 
 DriverResult TestPlay(const std::string &dir, const std::vector<DriverStep> &steps,
-                      const std::string &cwd)
+                      const std::string &cwd, const char *program)
 {
-    return TestPlayProgram(dir + "\\SETUP.EXE", cwd.empty() ? dir : cwd, steps);
+    return TestPlayProgram(dir + "\\" + program + ".EXE", cwd.empty() ? dir : cwd, steps);
 }
 
 DriverStep Expect(const std::string &match, std::vector<DriverAction> actions,

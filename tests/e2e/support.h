@@ -21,13 +21,19 @@ std::string TestSourcePath(const char *name);
 /* A fresh empty directory "C:\tests\<Suite>.<Test>" for the running test. */
 std::string TestDir();
 
-/* Copies SETUP.EXE into dir and writes dir\SETUP.INF with exactly these bytes. */
-void TestMakeDist(const std::string &dir, const std::string &script);
+/* The programs a test distribution holds: the shipped SETUP.EXE, or the
+   counting build SETUPCNT.EXE for the tests that read what it held. */
+extern const char kShippedProgram[];    /* "SETUP" */
+extern const char kCountingProgram[];   /* "SETUPCNT" */
+/* Copies <program>.EXE into dir and writes dir\<program>.INF with exactly
+   these bytes. */
+void TestMakeDist(const std::string &dir, const std::string &script,
+                  const char *program = kShippedProgram);
 /* Writes a file, creating the missing directories. */
 void TestWriteFile(const std::string &path, const std::string &bytes);
 bool TestReadFile(const std::string &path, std::string *bytes);
 
-/* What the test build of SETUP.EXE still held at its end, and how many it
+/* What the counting build still held at its end, and how many it
    made, of GDI objects, device contexts, registry keys and COM
    initialisations: read from the file it was given in TAV_COUNTS. */
 struct TestCounts {
@@ -52,10 +58,10 @@ struct TestHeldFiles {
 /* n bytes that differ from one position to the next, so a misplaced chunk shows. */
 std::string TestBytes(size_t n, unsigned seed);
 
-/* Runs dir\SETUP.EXE (in cwd, by default dir) through the steps. When the
-   run is not ok the transcript is added to the test's output. */
+/* Runs dir\<program>.EXE (in cwd, by default dir) through the steps. When
+   the run is not ok the transcript is added to the test's output. */
 DriverResult TestPlay(const std::string &dir, const std::vector<DriverStep> &steps,
-                      const std::string &cwd = "");
+                      const std::string &cwd = "", const char *program = kShippedProgram);
 /* The same for any program. */
 DriverResult TestPlayProgram(const std::string &program, const std::string &cwd,
                              const std::vector<DriverStep> &steps, int timeoutMs = 20000);

@@ -76,7 +76,10 @@ std::string Make(const Bmp &b)
     Put32(file, 0);
     Put32(file, offBits);
     file += info;
-    if (file.size() < offBits)
+    /* The gap up to offBits is padded only where a file could have one: an
+       offBits near 2 GiB is a lie of the header, which a 32-bit string
+       cannot even hold. */
+    if (file.size() < offBits && offBits - file.size() <= (1u << 20))
         file.resize(offBits, '\0');
     std::string data = b.data;
     data.resize((size_t)pixels, (char)b.fill);
