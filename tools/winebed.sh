@@ -4,6 +4,8 @@
 # a list of its files, restored before each end-to-end test.
 #
 #   winebed.sh arch                 prints i686 or x86_64: what this machine's Wine runs
+#                                   (or TAV_TEST_ARCH, when set)
+#   winebed.sh describe             prints the Wine version and the kind of prefix
 #   winebed.sh prepare DIR          creates DIR/prefix if missing
 #   winebed.sh start DIR            starts Xvfb if needed (and the prefix's wineserver)
 #   winebed.sh run DIR PROGRAM ...  runs a Windows program; TAV_FRESH=1 restores the prefix first
@@ -20,8 +22,27 @@ wine32_runs() {
     [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
+# TAV_TEST_ARCH=x86_64 makes a machine that runs both take the 64-bit form,
+# to try what machines without 32-bit emulation run.
+wine_arch() {
+    case "${TAV_TEST_ARCH:-}" in
+    i686 | x86_64) echo "$TAV_TEST_ARCH" ;;
+    "") if wine32_runs; then echo i686; else echo x86_64; fi ;;
+    *) echo "winebed.sh: TAV_TEST_ARCH must be i686 or x86_64" >&2; exit 2 ;;
+    esac
+}
+
 if [ "$command" = arch ]; then
-    if wine32_runs; then echo i686; else echo x86_64; fi
+    wine_arch
+    exit 0
+fi
+if [ "$command" = describe ]; then
+    # What the figures of a run were taken with.
+    if [ "$(wine_arch)" = i686 ]; then
+        echo "$(/usr/lib/wine/wine --version), 32-bit prefix (win32)"
+    else
+        echo "$(/usr/lib/wine/wine64 --version), 64-bit prefix (win64)"
+    fi
     exit 0
 fi
 
@@ -40,7 +61,8 @@ export LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8
 # One resource of the bed's own makes it read once.
 export XENVIRONMENT="$dir/Xresources"
 [ -f "$XENVIRONMENT" ] || printf 'winebed.quiet: 1\n' > "$XENVIRONMENT"
-if wine32_runs; then
+arch=$(wine_arch)
+if [ "$arch" = i686 ]; then
     export WINEARCH=win32
     wine=/usr/lib/wine/wine
 else
@@ -72,11 +94,26 @@ restore() {
     rm -f "$dir/now.list"
 }
 
+# Raised whenever prepare makes a different prefix, so that an older one is
+# made again.
+bed_version=3
+
 case "$command" in
 prepare)
-    if [ ! -f "$dir/pristine/files.list" ]; then
+    if [ "$(cat "$dir/pristine/version" 2>/dev/null)" != "$bed_version" ] ||
+        [ ! -f "$dir/pristine/files.list" ]; then
+        stop_server
         rm -rf "$WINEPREFIX" "$dir/pristine"
         "$wine" wineboot -i >/dev/null 2>&1 || true
+        # Debian's Wine does not find the fonts of fonts-wine where that
+        # package puts them: without Marlett the caption buttons are drawn
+        # as letters; Tahoma and MS Sans Serif (the bitmap sserife.fon, as
+        # the prefix's registry names it) are the dialog fonts. Wine reads
+        # the Windows font folder at every start.
+        for font in /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon; do
+            [ -f "$font" ] || { echo "winebed.sh: Wine's fonts are missing (fonts-wine)" >&2; exit 1; }
+            cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+        done
         # Without a window manager Wine waits 2 s on every hidden window
         # unless it manages the windows itself.
         "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
@@ -89,6 +126,7 @@ prepare)
         mkdir -p "$dir/pristine"
         cp "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" "$WINEPREFIX/userdef.reg" "$dir/pristine/"
         (cd "$WINEPREFIX" && find drive_c -mindepth 1 | LC_ALL=C sort) > "$dir/pristine/files.list"
+        echo "$bed_version" > "$dir/pristine/version"
     fi
     ;;
 start)

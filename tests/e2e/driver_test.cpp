@@ -434,3 +434,22 @@ TEST(DriverText, AnsiConversions)
     EXPECT_EQ(DriverFromAnsi(""), "");
     EXPECT_EQ(DriverToAnsi(DriverFromAnsi("\xC0\xFF")), "\xC0\xFF");
 }
+
+/* The bed's prefix has Wine's own fonts: without Marlett the caption buttons
+   of every screenshot are drawn as letters; Tahoma and MS Sans Serif are the
+   dialogs' fonts. A face that is missing is replaced by another one. */
+TEST(DriverBed, PrefixHasWinesOwnFonts)
+{
+    HDC screen = GetDC(NULL);
+    for (const char *face : { "Marlett", "Tahoma", "MS Sans Serif" }) {
+        HFONT font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                 face);
+        HGDIOBJ kept = SelectObject(screen, font);
+        char got[LF_FACESIZE] = "";
+        GetTextFaceA(screen, sizeof got, got);
+        SelectObject(screen, kept);
+        DeleteObject(font);
+        EXPECT_STREQ(face, got);
+    }
+    ReleaseDC(NULL, screen);
+}
