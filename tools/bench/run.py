@@ -15,8 +15,9 @@ wineserver too. SETUP.EXE is timed by the scripted user, from its press of
 question about the default editor), so that no answer time is counted.
 Start-up is timed from process start to the Directory dialog for a script of
 5000 entries; Cancel latency from the press of Annuler to the closing
-message. A peer installer would be a 32-bit program: it runs only where
-32-bit Wine does.
+message. The table's heading says which SETUP.EXE ran (the shipped PE32
+file itself where 32-bit Wine runs, else the x86_64 build made with the
+shipped options) and under which Wine.
 """
 import argparse
 import os
@@ -152,6 +153,19 @@ def measure_setup(bed, dist, inst_unix, inst, poll):
     return float(question.group(1)) - press
 
 
+def describe_exe(path):
+    """The machine of a PE file, and whether it is the shipped file itself."""
+    with open(path, "rb") as f:
+        data = f.read()
+    pe = int.from_bytes(data[0x3C:0x40], "little")
+    machine = int.from_bytes(data[pe + 4:pe + 6], "little")
+    kind = {0x14C: "PE32 (i686)", 0x8664: "PE32+ (x86_64)"}.get(machine, f"machine {machine:#x}")
+    shipped = os.path.join(ROOT, "build", "i686", "SETUP.EXE")
+    if os.path.exists(shipped) and open(shipped, "rb").read() == data:
+        return f"{kind}, the shipped build/i686/SETUP.EXE byte for byte"
+    return f"{kind}, built with the shipped options"
+
+
 def summary(values):
     return min(values), statistics.median(values), max(values)
 
@@ -165,11 +179,13 @@ def main():
     parser.add_argument("--only", choices=("big", "many"), default=None)
     args = parser.parse_args()
     arch = sh(os.path.join(ROOT, "tools", "winebed.sh"), "arch").strip()
+    wine = sh(os.path.join(ROOT, "tools", "winebed.sh"), "describe").strip()
     build = args.build or os.path.join(ROOT, "build", f"test-{arch}")
     bed = Bed(build)
     results = {}
     try:
         setup_exe = os.path.join(build, "SETUP.EXE")
+        program = describe_exe(setup_exe)
         for kind in ((args.only,) if args.only else ("big", "many")):
             base = os.path.join(bed.drive_c, "bench", kind)
             files = payload(base, kind)
@@ -232,12 +248,13 @@ def main():
         ratio = f"{mid / statistics.median(floor):.2f}" if floor else ""
         lines.append(f"| {kind} | {method} | {low:.0f} | {mid:.0f} | {high:.0f} | {ratio} |")
     table = "\n".join(lines)
-    print(table)
+    print(f"SETUP.EXE: {program}\nWine: {wine}\n{table}")
     with open(args.out, "w") as f:
         f.write("# Install speed\n\n")
         f.write(f"{args.runs} runs of each, pinned to CPU 0 (`taskset -c 0`) with the prefix's wineserver, "
-                f"{arch} build under Wine, made by `tools/bench/run.py`; the scripted user looks at the "
-                f"windows every {args.poll} ms during a copy, every 5 ms for start-up and Cancel.\n\n{table}\n")
+                f"made by `tools/bench/run.py`; the scripted user looks at the windows every {args.poll} ms "
+                f"during a copy, every 5 ms for start-up and Cancel.\n\n"
+                f"- SETUP.EXE: {program}\n- Wine: {wine}\n\n{table}\n")
     return 0
 
 
