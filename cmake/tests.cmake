@@ -129,6 +129,13 @@ if(TAV_SETUPCHECK)
     FIXTURES_REQUIRED winebed RESOURCE_LOCK winebed TIMEOUT 300)
 endif()
 
+# Two builds of the same sources in two folders of their own give the same
+# bytes (no Wine needed).
+add_test(NAME product.reproducible
+  COMMAND ${PROJECT_SOURCE_DIR}/tests/release/reproducible.sh
+          ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/reproducible ${TAV_PRODUCT_EXE})
+set_tests_properties(product.reproducible PROPERTIES TIMEOUT 600)
+
 # Real faults: full disks, read-only media, files held by others. The small
 # file systems are mounted with the test bed (this needs root or sudo).
 tav_wine_test(fault_tests FRESH

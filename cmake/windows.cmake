@@ -37,6 +37,14 @@ target_include_directories(setup PRIVATE ${PROJECT_SOURCE_DIR} ${TAV_GENERATED})
 target_compile_options(setup PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${TAV_WARNINGS} -fno-exceptions -fno-rtti>)
 # Static: the program needs no DLL beyond the system's own.
 target_link_options(setup PRIVATE -static -static-libgcc -static-libstdc++ -mwindows)
+# The same sources give the same bytes wherever and whenever they are built:
+# no link time in the header, no path of the source or build tree in the code,
+# and no symbol table, which would end the file off the 8-byte boundary that a
+# signature is padded to (so removing a signature gives back these bytes).
+set(TAV_PATH_MAPS -ffile-prefix-map=${PROJECT_SOURCE_DIR}/= -ffile-prefix-map=${PROJECT_BINARY_DIR}/=)
+target_compile_options(tavcore PRIVATE ${TAV_PATH_MAPS})
+target_compile_options(setup PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${TAV_PATH_MAPS}>)
+target_link_options(setup PRIVATE -Wl,--no-insert-timestamp -s)
 target_link_libraries(setup PRIVATE tavcore ole32 uuid comctl32)
 
 # The build the tests run adds stack protection and traps on undefined
