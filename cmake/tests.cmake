@@ -76,7 +76,8 @@ add_executable(userdriver tools/driver/main.cpp)
 target_compile_options(userdriver PRIVATE ${TAV_WARNINGS})
 target_link_options(userdriver PRIVATE ${TAV_TEST_LINK})
 target_link_libraries(userdriver PRIVATE driverlib)
-target_link_libraries(unit_tests PRIVATE driverlib)
+target_link_libraries(unit_tests PRIVATE driverlib version)
+target_compile_definitions(unit_tests PRIVATE ${TAV_VERSION_DEFINES})
 
 # End-to-end tests: SETUP.EXE played by the scripted user.
 add_library(e2esupport STATIC tests/e2e/support.cpp)

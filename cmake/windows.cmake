@@ -27,8 +27,14 @@ add_custom_command(
   COMMAND python3 ${PROJECT_SOURCE_DIR}/tools/make_icons.py ${TAV_GENERATED}/install.ico
   DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_icons.py
   COMMENT "Drawing the INSTALL icons")
+# The version is written once, in project(): the manifest and the VERSIONINFO
+# resource take it from there.
+configure_file(resources/setup.manifest.in ${TAV_GENERATED}/setup.manifest @ONLY)
+set(TAV_VERSION_DEFINES TAV_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
+    TAV_VERSION_MINOR=${PROJECT_VERSION_MINOR} TAV_VERSION_PATCH=${PROJECT_VERSION_PATCH})
 set_source_files_properties(resources/setup.rc PROPERTIES
-  OBJECT_DEPENDS "${TAV_GENERATED}/install.ico;${PROJECT_SOURCE_DIR}/resources/setup.manifest;${PROJECT_SOURCE_DIR}/util/strings.h;${PROJECT_SOURCE_DIR}/resources/ids.h")
+  COMPILE_DEFINITIONS "${TAV_VERSION_DEFINES}"
+  OBJECT_DEPENDS "${TAV_GENERATED}/install.ico;${TAV_GENERATED}/setup.manifest;${PROJECT_SOURCE_DIR}/util/strings.h;${PROJECT_SOURCE_DIR}/resources/ids.h")
 
 add_executable(setup WIN32 setup/main.cpp resources/setup.rc)
 set_target_properties(setup PROPERTIES OUTPUT_NAME SETUP SUFFIX .EXE
