@@ -137,6 +137,17 @@ add_test(NAME product.reproducible
           ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/reproducible ${TAV_PRODUCT_EXE})
 set_tests_properties(product.reproducible PROPERTIES TIMEOUT 600)
 
+# Signed, the shipped program still installs the sample (the test build's own
+# where this machine cannot run it).
+if(TAV_PRODUCT_EXE AND TAV_ARCH STREQUAL "i686")
+  set(TAV_SIGNED_EXE ${TAV_PRODUCT_EXE})
+endif()
+add_test(NAME sample.signed
+  COMMAND ${PROJECT_SOURCE_DIR}/tests/release/signed_sample.sh
+          ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR} ${WINEBED_DIR} ${TAV_SIGNED_EXE})
+set_tests_properties(sample.signed PROPERTIES
+  FIXTURES_REQUIRED winebed RESOURCE_LOCK winebed TIMEOUT 300)
+
 # Real faults: full disks, read-only media, files held by others. The small
 # file systems are mounted with the test bed (this needs root or sudo).
 tav_wine_test(fault_tests FRESH

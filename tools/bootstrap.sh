@@ -7,7 +7,7 @@ packages="cmake make python3 git googletest \
  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 \
  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
  wine wine32:i386 wine64 xvfb x11-utils locales procps \
- clang libclang-rt-14-dev"
+ clang libclang-rt-14-dev osslsigncode openssl"
 
 if [ "$(id -u)" -ne 0 ]; then
     if command -v sudo >/dev/null 2>&1; then exec sudo "$0" "$@"; fi
