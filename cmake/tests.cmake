@@ -76,7 +76,8 @@ add_executable(userdriver tools/driver/main.cpp)
 target_compile_options(userdriver PRIVATE ${TAV_WARNINGS})
 target_link_options(userdriver PRIVATE ${TAV_TEST_LINK})
 target_link_libraries(userdriver PRIVATE driverlib)
-target_link_libraries(unit_tests PRIVATE driverlib)
+target_link_libraries(unit_tests PRIVATE driverlib version)
+target_compile_definitions(unit_tests PRIVATE ${TAV_VERSION_DEFINES})
 
 # End-to-end tests: SETUP.EXE played by the scripted user.
 add_library(e2esupport STATIC tests/e2e/support.cpp)
@@ -128,6 +129,24 @@ if(TAV_SETUPCHECK)
   set_tests_properties(sample.plan_matches_receipt PROPERTIES
     FIXTURES_REQUIRED winebed RESOURCE_LOCK winebed TIMEOUT 300)
 endif()
+
+# Two builds of the same sources in two folders of their own give the same
+# bytes (no Wine needed).
+if(TAV_SHIPPED_DIR)
+  set(TAV_SHIPPED_EXE ${TAV_SHIPPED_DIR}/SETUP.EXE)
+endif()
+add_test(NAME product.reproducible
+  COMMAND ${PROJECT_SOURCE_DIR}/tests/release/reproducible.sh
+          ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/reproducible ${TAV_SHIPPED_EXE})
+set_tests_properties(product.reproducible PROPERTIES TIMEOUT 600)
+
+# Signed, the sample's SETUP.EXE (the shipped file where 32-bit Wine runs)
+# still installs the sample.
+add_test(NAME sample.signed
+  COMMAND ${PROJECT_SOURCE_DIR}/tests/release/signed_sample.sh
+          ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR} ${WINEBED_DIR})
+set_tests_properties(sample.signed PROPERTIES
+  FIXTURES_REQUIRED winebed RESOURCE_LOCK winebed TIMEOUT 300)
 
 # Real faults: full disks, read-only media, files held by others. The small
 # file systems are mounted with the test bed (this needs root or sudo).

@@ -32,8 +32,20 @@ add_custom_command(
   COMMAND python3 ${PROJECT_SOURCE_DIR}/tools/make_icons.py ${TAV_GENERATED}/install.ico
   DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_icons.py
   COMMENT "Drawing the INSTALL icons")
+# The version is written once, in project(): the manifest and the VERSIONINFO
+# resource take it from there.
+configure_file(resources/setup.manifest.in ${TAV_GENERATED}/setup.manifest @ONLY)
+set(TAV_VERSION_DEFINES TAV_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
+    TAV_VERSION_MINOR=${PROJECT_VERSION_MINOR} TAV_VERSION_PATCH=${PROJECT_VERSION_PATCH})
 set_source_files_properties(resources/setup.rc PROPERTIES
-  OBJECT_DEPENDS "${TAV_GENERATED}/install.ico;${PROJECT_SOURCE_DIR}/resources/setup.manifest;${PROJECT_SOURCE_DIR}/util/strings.h;${PROJECT_SOURCE_DIR}/resources/ids.h")
+  COMPILE_DEFINITIONS "${TAV_VERSION_DEFINES}"
+  OBJECT_DEPENDS "${TAV_GENERATED}/install.ico;${TAV_GENERATED}/setup.manifest;${PROJECT_SOURCE_DIR}/util/strings.h;${PROJECT_SOURCE_DIR}/resources/ids.h")
+
+# The same sources give the same bytes wherever and whenever they are built:
+# no link time in the header, no path of the source or build tree in the code,
+# and no symbol table, which would end the file off the 8-byte boundary that a
+# signature is padded to (so removing a signature gives back these bytes).
+set(TAV_PATH_MAPS -ffile-prefix-map=${PROJECT_SOURCE_DIR}/= -ffile-prefix-map=${PROJECT_BINARY_DIR}/=)
 
 # A SETUP.EXE named OUTPUT.EXE, on a core library of its own; OPTIONS go to
 # every C++ compile of both, SOURCES are linked in besides.
@@ -41,16 +53,18 @@ function(tav_setup_program target output core)
   cmake_parse_arguments(P "" "" "SOURCES;OPTIONS" ${ARGN})
   add_library(${core} STATIC ${TAV_PORTABLE_SOURCES} ${TAV_WINDOWS_SOURCES})
   target_include_directories(${core} PUBLIC ${PROJECT_SOURCE_DIR})
-  target_compile_options(${core} PRIVATE ${TAV_WARNINGS} -fno-exceptions -fno-rtti ${P_OPTIONS})
+  target_compile_options(${core} PRIVATE ${TAV_WARNINGS} -fno-exceptions -fno-rtti ${TAV_PATH_MAPS}
+    ${P_OPTIONS})
 
   add_executable(${target} WIN32 setup/main.cpp resources/setup.rc ${P_SOURCES})
   set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output} SUFFIX .EXE
     RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR} ${TAV_GENERATED})
   target_compile_options(${target} PRIVATE
-    $<$<COMPILE_LANGUAGE:CXX>:${TAV_WARNINGS} -fno-exceptions -fno-rtti ${P_OPTIONS}>)
+    $<$<COMPILE_LANGUAGE:CXX>:${TAV_WARNINGS} -fno-exceptions -fno-rtti ${TAV_PATH_MAPS} ${P_OPTIONS}>)
   # Static: the program needs no DLL beyond the system's own.
-  target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++ -mwindows)
+  target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++ -mwindows
+    -Wl,--no-insert-timestamp -s)
   target_link_libraries(${target} PRIVATE ${core} ole32 uuid comctl32)
 endfunction()
 

@@ -8,12 +8,13 @@ set -eu
 # g++ and libgtest-dev: the native tests (find_package(GTest));
 # googletest: its sources, which the MinGW test builds compile;
 # clang and libclang-rt-14-dev: the sanitizers and libFuzzer;
-# fonts-wine: Marlett (the caption buttons), Tahoma and MS Sans Serif.
+# fonts-wine: Marlett (the caption buttons), Tahoma and MS Sans Serif;
+# osslsigncode and openssl: tools/sign.sh and its test.
 packages="cmake make g++ python3 git googletest libgtest-dev \
  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 \
  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
  wine wine32:i386 wine64 fonts-wine xvfb x11-utils locales procps \
- clang libclang-rt-14-dev"
+ clang libclang-rt-14-dev osslsigncode openssl"
 
 if [ "$(id -u)" -ne 0 ]; then
     if command -v sudo >/dev/null 2>&1; then exec sudo "$0" "$@"; fi

@@ -312,3 +312,46 @@ TEST(Resources, EveryMessageFitsWithItsLongestArgument)
     char question[512];
     EXPECT_LT(LoadStringA(LoadSetupExe(), 4, question, sizeof question), 511);
 }
+
+TEST(Resources, VersionBlockDescribesTheSetupProgramOfTavelin)
+{
+    std::string path = TestSetupPath();
+    DWORD size = GetFileVersionInfoSizeA(path.c_str(), NULL);
+    ASSERT_GT(size, 0u);
+    std::vector<BYTE> block(size);
+    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, block.data()));
+
+    VS_FIXEDFILEINFO *fixed = NULL;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", (void **)&fixed, &length));
+    EXPECT_EQ((DWORD)MAKELONG(TAV_VERSION_MINOR, TAV_VERSION_MAJOR), fixed->dwFileVersionMS);
+    EXPECT_EQ((DWORD)MAKELONG(0, TAV_VERSION_PATCH), fixed->dwFileVersionLS);
+    EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
+    EXPECT_EQ(fixed->dwFileVersionLS, fixed->dwProductVersionLS);
+    EXPECT_EQ((DWORD)VFT_APP, fixed->dwFileType);
+
+    WORD *translation = NULL;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", (void **)&translation,
+                               &length));
+    ASSERT_EQ(4u, length);
+    EXPECT_EQ(MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH), translation[0]);
+    EXPECT_EQ(1252, translation[1]);
+
+    const std::string version = std::to_string(TAV_VERSION_MAJOR) + "." +
+                                std::to_string(TAV_VERSION_MINOR) + "." +
+                                std::to_string(TAV_VERSION_PATCH);
+    const struct { const char *name; std::string text; } values[] = {
+        { "FileDescription", "Programme d'installation de Tavelin, \xE9" "diteur de textes" },
+        { "ProductName", "Tavelin" },
+        { "LegalCopyright", "\xA9 Les auteurs de Tavelin" },
+        { "OriginalFilename", "SETUP.EXE" },
+        { "FileVersion", version },
+        { "ProductVersion", version },
+    };
+    for (const auto &value : values) {
+        std::string name = std::string("\\StringFileInfo\\040C04E4\\") + value.name;
+        char *text = NULL;
+        EXPECT_TRUE(VerQueryValueA(block.data(), name.c_str(), (void **)&text, &length)) << name;
+        EXPECT_EQ(value.text, std::string(text ? text : "")) << name;
+    }
+}
