@@ -181,8 +181,8 @@ void FileCopyChunk(HWND window)
             FileCopyFail(window, IDS_CANNOT_WRITE, setup.destinationPath);
             return;
         }
-        setup.fileDone += (int)setup.bytesTransferred;
-        setup.totalDone += (int)setup.bytesTransferred;
+        setup.fileDone += setup.bytesTransferred;
+        setup.totalDone += setup.bytesTransferred;
         FileCopyNotify(CMD_PROGRESS_UPDATE);
     }
 

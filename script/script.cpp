@@ -14,11 +14,14 @@ int ScriptLoad(HINSTANCE instance, const char *caption, HWND owner, const char *
         return -1;
     }
 
-    int size = FileGetSize(file);
+    long long size = FileGetSize(file);
     DWORD read = 0;
     /* The block is one byte larger than the file: the zero of the zero-filled
-       block terminates the text. */
-    *memory = size >= 0 ? GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, (SIZE_T)size + 1) : NULL;
+       block terminates the text. A file of 2 GiB or more is one that no
+       single read takes; it fails as the allocation of its block would. */
+    *memory = size >= 0 && size < 0x7fffffffLL
+                  ? GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, (SIZE_T)size + 1)
+                  : NULL;
     if (*memory == NULL) {
         MessageShowFormatted(instance, caption, owner, IDS_NO_MEMORY, "FileRead", MB_ICONERROR);
         goto done;

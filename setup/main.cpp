@@ -154,7 +154,9 @@ static void StartupMeasureFiles(void)
                                  setup.modulePath, MB_ICONINFORMATION);
             setup.errorCount++;
         } else {
-            setup.totalSize += FileGetSize(setup.sourceFile);
+            long long size = FileGetSize(setup.sourceFile);
+            if (size > 0)
+                setup.totalSize += size;
             CloseHandle(setup.sourceFile);
         }
         setup.sourceFile = NULL;

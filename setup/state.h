@@ -55,10 +55,10 @@ struct SetupState {
     HWND progressDialog;          /* null when none; the message loop serves it first */
     HBRUSH barBrush;
     HBRUSH gapBrush;
-    int fileDone;
-    int fileSize;
-    int totalDone;
-    int totalSize;
+    long long fileDone;           /* byte counts in 64 bits: sources of 2 GiB and more */
+    long long fileSize;
+    long long totalDone;
+    long long totalSize;
     int cancelRequested;
     int errorCount;               /* only zero or non-zero matters */
     char sectionRegistration[32];

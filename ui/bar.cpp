@@ -1,10 +1,16 @@
 #include "ui/bar.h"
 
-int ProgressPercent(int done, int size)
+int ProgressPercent(long long done, long long size)
 {
-    if (size <= 0)
+    if (size <= 0 || done <= 0)
         return 0;
-    long long percent = (long long)done * 100 / size;
+    /* done * 100 fits for every size a file system holds; beyond that the
+       hundredth of size is near enough */
+    long long percent = 0x7fffffffLL;
+    if (done <= 0x7fffffffffffffffLL / 100)
+        percent = done * 100 / size;
+    else if (size >= 100)
+        percent = done / (size / 100);
     if (percent > 0x7fffffffLL)
         percent = 0x7fffffffLL;
     if (percent < 0)

@@ -3,8 +3,9 @@
 
 /* Figures of the progress bars; no Windows header, fuzzed natively. */
 
-/* done * 100 / size, truncated, formed in 64 bits; 0 when size is not positive. */
-int ProgressPercent(int done, int size);
+/* done * 100 / size, truncated, without overflow for any file size; 0 when
+   size is not positive, and at most INT_MAX. */
+int ProgressPercent(long long done, long long size);
 
 /* The parts of one bar of width W for a percentage: blue [0, fill), a black
    column at fill when fill < W, grey [fill + 1, fill + 1 + grey), white

@@ -50,10 +50,14 @@ INT_PTR CALLBACK DirectoryDialogProc(HWND dialog, UINT message, WPARAM wParam, L
         SetDlgItemTextA(dialog, IDC_DIRECTORY_PROMPT, setup.directoryPrompt);
         DirectoryPropose();
         SetDlgItemTextA(dialog, IDC_DIRECTORY_PATH, setup.installDir);
-        /* kilobytes rounded up; (size + 1023) / 1024 in 64 bits so that a
-           total near 2 GB does not wrap */
-        wsprintfA(setup.ioBuffer, setup.sizeFormat,
-                  (long)(((long long)setup.totalSize + 1023) / 1024));
+        /* kilobytes rounded up, in 64 bits; the format's %ld takes 32, which
+           is 2 TiB, past which the figure stays at its largest */
+        {
+            long long kilobytes = (setup.totalSize + 1023) / 1024;
+            if (kilobytes > 0x7fffffffLL)
+                kilobytes = 0x7fffffffLL;
+            wsprintfA(setup.ioBuffer, setup.sizeFormat, (long)kilobytes);
+        }
         SetDlgItemTextA(dialog, IDC_DIRECTORY_SIZE, setup.ioBuffer);
         return TRUE;
 

@@ -47,12 +47,18 @@ void WindowCenterOver(HWND reference, HWND window)
     MoveWindow(window, x, y, w, h, TRUE);
 }
 
-int FileGetSize(HANDLE file)
+/* In 64 bits, so that a source of 2 GiB or more is measured whole; -1 when
+   a seek fails. */
+long long FileGetSize(HANDLE file)
 {
-    DWORD here = SetFilePointer(file, 0, NULL, FILE_CURRENT);
-    DWORD size = SetFilePointer(file, 0, NULL, FILE_END);
-    SetFilePointer(file, (LONG)here, NULL, FILE_BEGIN);
-    return (int)size;
+    LARGE_INTEGER zero = {};
+    LARGE_INTEGER here, end;
+    if (!SetFilePointerEx(file, zero, &here, FILE_CURRENT))
+        return -1;
+    if (!SetFilePointerEx(file, zero, &end, FILE_END))
+        return -1;
+    SetFilePointerEx(file, here, NULL, FILE_BEGIN);
+    return end.QuadPart;
 }
 
 int PathCurrentDrive(void)

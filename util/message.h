@@ -10,7 +10,7 @@ int MessageShowFormatted(HINSTANCE instance, const char *caption, HWND owner, UI
 
 /* Screen placement and file measurement used by several windows and passes. */
 void WindowCenterOver(HWND reference, HWND window);
-int FileGetSize(HANDLE file);
+long long FileGetSize(HANDLE file);
 int PathCurrentDrive(void);
 
 #endif

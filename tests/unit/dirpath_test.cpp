@@ -73,6 +73,11 @@ TEST(ProgressPercent, NoOverflowAndNoDivisionByZero)
     /* several hundred megabytes: done * 100 does not fit 32 bits */
     EXPECT_EQ(50, ProgressPercent(300 * 1024 * 1024, 600 * 1024 * 1024));
     EXPECT_EQ(99, ProgressPercent(2147483646, 2147483647));
+    /* past 2 GiB, and files no disk holds */
+    EXPECT_EQ(40, ProgressPercent(1LL << 30, 2560LL << 20));
+    EXPECT_EQ(100, ProgressPercent(2560LL << 20, 2560LL << 20));
+    EXPECT_EQ(50, ProgressPercent(1LL << 62, 0x7fffffffffffffffLL));
+    EXPECT_EQ(0x7fffffff, ProgressPercent(1LL << 62, 3));
 }
 
 TEST(ProgressBarLayout, PartsOfTheBar)
