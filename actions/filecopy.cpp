@@ -28,6 +28,29 @@ static void FileCopyNotify(WPARAM command)
         SendMessageA(setup.progressDialog, WM_COMMAND, command, 0);
 }
 
+/* A box of the copy has just closed. The posted copy steps always come
+   before painting, so what the box uncovered would stay as it left it until
+   the copy ends, and the activation of its owner, the backdrop, can put the
+   backdrop over the progress dialog. So the dialog is put back on top, where
+   it has the keyboard again, and the windows are brought up to date now,
+   frames included. */
+static void FileCopyAfterBox(HWND window)
+{
+    if (setup.progressDialog != NULL) {
+        SetWindowPos(setup.progressDialog, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        RedrawWindow(setup.progressDialog, NULL, NULL,
+                     RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
+    RedrawWindow(window, NULL, NULL, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+}
+
+static int FileCopyShowBox(HWND window, UINT id, const char *path, UINT flags)
+{
+    int answer = MessageShowFormatted(setup.instance, setup.className, window, id, path, flags);
+    FileCopyAfterBox(window);
+    return answer;
+}
+
 static HANDLE FileCopyOpenDestination(void)
 {
     HANDLE file = CreateFileA(setup.destinationPath, GENERIC_WRITE, 0, NULL, OPEN_ALWAYS,
@@ -117,12 +140,14 @@ void FileCopyNextEntry(HWND window)
         end = TextBoundedAppend(setup.destinationPath, sizeof setup.destinationPath, end, "\\", 1);
         TextBoundedAppend(setup.destinationPath, sizeof setup.destinationPath, end,
                           setup.entryValue, TextLength(setup.entryValue));
-        PathCreateDirectories(setup.instance, setup.className, window, setup.destinationPath);
+        if (PathCreateDirectories(setup.instance, setup.className, window,
+                                  setup.destinationPath) != 0)
+            FileCopyAfterBox(window);
         setup.destinationFile = FileCopyOpenDestination();
     }
     if (setup.destinationFile == NULL) {
-        int answer = MessageShowFormatted(setup.instance, setup.className, window, IDS_CANNOT_OPEN,
-                                          setup.destinationPath, MB_OKCANCEL | MB_ICONERROR);
+        int answer = FileCopyShowBox(window, IDS_CANNOT_OPEN, setup.destinationPath,
+                                     MB_OKCANCEL | MB_ICONERROR);
         FileCopyCloseBoth();
         setup.errorCount++;
         PostMessageA(window, answer == IDCANCEL ? WM_SETUP_FINISH : WM_SETUP_NEXT_FILE, 0, 0);
@@ -150,7 +175,7 @@ static void FileCopyFinish(void)
 /* A read or a write failed: the file is given up, the copy goes on. */
 static void FileCopyFail(HWND window, UINT id, const char *path)
 {
-    MessageShowFormatted(setup.instance, setup.className, window, id, path, MB_ICONERROR);
+    FileCopyShowBox(window, id, path, MB_ICONERROR);
     FileCopyCloseBoth();
     setup.errorCount++;
     PostMessageA(window, WM_SETUP_NEXT_FILE, 0, 0);

@@ -29,7 +29,10 @@ include(GoogleTest)
 # Windows-side test program; FRESH makes each of its tests start from the
 # pristine prefix.
 function(tav_wine_test name)
-  cmake_parse_arguments(T "FRESH" "" "SOURCES;LIBRARIES" ${ARGN})
+  cmake_parse_arguments(T "FRESH" "TIMEOUT" "SOURCES;LIBRARIES" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
   add_executable(${name} ${T_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${TAV_WARNINGS})
@@ -50,7 +53,7 @@ function(tav_wine_test name)
     PROPERTIES
       FIXTURES_REQUIRED winebed
       RESOURCE_LOCK winebed
-      TIMEOUT 120)
+      TIMEOUT ${T_TIMEOUT})
 endfunction()
 
 tav_wine_test(unit_tests
@@ -102,7 +105,8 @@ tav_wine_test(driver_tests
 add_dependencies(driver_tests dialogbed userdriver)
 
 # The installation itself: directory, copy, progress, registration, shortcuts.
-tav_wine_test(install_tests FRESH
+# A copy of 2.5 GiB among them.
+tav_wine_test(install_tests FRESH TIMEOUT 400
   SOURCES
     tests/e2e/install_test.cpp
   LIBRARIES e2esupport)

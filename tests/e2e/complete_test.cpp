@@ -100,18 +100,6 @@ std::string Picture(int width, int height)
     return bmp + pixels;
 }
 
-/* Pixel of a 24-bit bottom-up screenshot, as RGB. */
-COLORREF ShotPixel(const std::string &bmp, int x, int y)
-{
-    int width = *(const int *)(bmp.data() + 18);
-    int height = *(const int *)(bmp.data() + 22);
-    unsigned offset = *(const unsigned *)(bmp.data() + 10);
-    int row = (width * 3 + 3) & ~3;
-    const unsigned char *p =
-        (const unsigned char *)bmp.data() + offset + (size_t)(height - 1 - y) * row + x * 3;
-    return RGB(p[2], p[1], p[0]);
-}
-
 }  // namespace
 
 TEST(Complete, YesRunRegistersShortcutsAndSuffixes)
@@ -351,7 +339,7 @@ TEST(Complete, BackdropTilesThePicture)
         for (int x = 10; x < TestScreenWidth(); x += 41) {
             if (x >= d.left - 2 && x < d.right + 2 && y >= d.top - 2 && y < d.bottom + 2)
                 continue;
-            COLORREF c = ShotPixel(bmp, x, y);
+            COLORREF c = TestShotPixel(bmp, x, y);
             ASSERT_EQ(77, GetBValue(c)) << "at " << x << "," << y;
             int ox = ((x - GetRValue(c)) % 100 + 100) % 100;
             int oy = ((y - GetGValue(c)) % 80 + 80) % 80;
@@ -394,7 +382,7 @@ TEST(Complete, BrokenPicturesAreReportedAndTheBackdropStaysPlain)
         EXPECT_NE(std::string::npos, box.text.find(dir + "\\" + c.name)) << box.text;
         std::string bmp;
         ASSERT_TRUE(TestReadFile(shot, &bmp));
-        EXPECT_EQ(GetSysColor(COLOR_APPWORKSPACE), ShotPixel(bmp, 20, TestScreenHeight() - 20))
+        EXPECT_EQ(GetSysColor(COLOR_APPWORKSPACE), TestShotPixel(bmp, 20, TestScreenHeight() - 20))
             << c.name;
     }
 }

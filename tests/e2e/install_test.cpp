@@ -372,3 +372,129 @@ TEST(Install, ClosingTheBackdropDuringTheCopyEndsTheProgram)
     EXPECT_EQ(3u, r.windows.size()) << "no closing message";
     EXPECT_EQ("(none)", AppPath());
 }
+
+TEST(Install, SourcesPast2GiB)
+{
+    std::string dir = TestDir();
+    std::string inst = dir + "\\inst";
+    const char *const thirds[] = { "A.DAT", "B.DAT", "C.DAT" };
+    TestMakeDist(dir, Script("A=A.DAT\r\nB=B.DAT\r\nC=C.DAT\r\n"));
+    for (const char *name : thirds)
+        TestWriteSparse(dir + "\\" + name, 1LL << 30);
+    DriverResult sizes = TestPlay(dir, { ExpectBackdrop(), ExpectDirectory({ Escape() }) });
+    for (const char *name : thirds)
+        DeleteFileA((dir + "\\" + name).c_str());
+    ASSERT_TRUE(sizes.ok) << sizes.failure;
+    ASSERT_EQ(2u, sizes.windows.size());
+    EXPECT_EQ("Cette installation requiert 3145728 Kb.", sizes.windows[1].Control(kSize)->text);
+
+    /* 2.5 GiB, copied whole, its percentage rising as any file's does */
+    const long long big = 2560LL << 20;
+    TestMakeDist(dir, Script("Gros=GROS.DAT\r\n"));
+    TestWriteSparse(dir + "\\GROS.DAT", big);
+    DriverResult copy = TestPlayProgram(
+        dir + "\\SETUP.EXE", dir,
+        { ExpectBackdrop(), InstallTo(inst),
+          ExpectProgress({ WaitPercent(kProgressFileText, 40), WaitPercent(kProgressFileText, 90) },
+                         false),
+          QuestionNo(), Closing(kSuccess) },
+        240000);
+    WIN32_FILE_ATTRIBUTE_DATA copied = {};
+    bool found = GetFileAttributesExA((inst + "\\GROS.DAT").c_str(), GetFileExInfoStandard, &copied);
+    DeleteFileA((inst + "\\GROS.DAT").c_str());
+    DeleteFileA((dir + "\\GROS.DAT").c_str());
+    ASSERT_TRUE(copy.ok) << copy.failure;
+    ASSERT_TRUE(found);
+    EXPECT_EQ(big, (long long)copied.nFileSizeHigh << 32 | copied.nFileSizeLow);
+}
+
+namespace {
+
+HWND WaitForWindow(const char *className, const char *caption, int control)
+{
+    for (int i = 0; i < 3000; i++) {
+        HWND w = FindWindowA(className, caption);
+        if (w != NULL && (control == 0 || GetDlgItem(w, control) != NULL))
+            return w;
+        Sleep(10);
+    }
+    return NULL;
+}
+
+/* Whether a pixel of the column x, from y down to y + height, has one of the
+   two caption colours: the caption bar is drawn there. */
+bool CaptionDrawn(const std::string &bmp, int x, int y, int height)
+{
+    for (int i = y; i < y + height; i++) {
+        COLORREF c = TestShotPixel(bmp, x, i);
+        if (c == GetSysColor(COLOR_ACTIVECAPTION) || c == GetSysColor(COLOR_INACTIVECAPTION))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+/* OK in a box of the copy: 300 ms later what the box covered is whole again,
+   captions included, and the progress dialog is above the backdrop; real
+   clicks on the backdrop and then on Annuler still cancel. */
+TEST(Install, WindowsAreWholeAgainAfterABoxOfTheCopy)
+{
+    std::string dir = TestDir();
+    std::string inst = dir + "\\inst";
+    std::string shot = dir + "\\ecran.bmp";
+    TestMakeDist(dir, Script("Bloque=BLOQUE\r\nGros=GROS.DAT\r\n"));
+    TestWriteFile(dir + "\\BLOQUE", "x");
+    TestWriteSparse(dir + "\\GROS.DAT", 1LL << 30);
+    CreateDirectoryA(inst.c_str(), NULL);
+    CreateDirectoryA((inst + "\\BLOQUE").c_str(), NULL);   /* a directory in the way */
+
+    DriverResult r;
+    std::thread play([&] {
+        r = TestPlayProgram(dir + "\\SETUP.EXE", dir,
+                            { ExpectBackdrop(), InstallTo(inst), ExpectProgress(),
+                              Expect("Ne peut ouvrir", { Press(IDOK) }), Closing(kCancelled) },
+                            60000);
+    });
+    /* The user's side, once the box is answered. */
+    RECT dialogRect = {};
+    bool shotTaken = false;
+    HWND box = WaitForWindow("#32770", "Installer", 0);
+    for (int i = 0; box != NULL && IsWindow(box) && i < 3000; i++)
+        Sleep(10);
+    HWND progress = box != NULL ? WaitForWindow("#32770", kTitle, kProgressCancel) : NULL;
+    if (progress != NULL) {
+        Sleep(300);
+        shotTaken = DriverSaveScreen(shot);
+        GetWindowRect(progress, &dialogRect);
+        DriverClickAt(20, TestScreenHeight() - 20);
+        Sleep(200);
+        RECT button;
+        GetWindowRect(GetDlgItem(progress, kProgressCancel), &button);
+        DriverClickAt((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+    }
+    play.join();
+    ASSERT_NE(nullptr, progress) << "no box, or no progress dialog after it";
+    EXPECT_TRUE(r.ok) << r.failure;
+    std::string partial;
+    ASSERT_TRUE(TestReadFile(inst + "\\GROS.DAT", &partial));
+    EXPECT_LT(partial.size(), (size_t)1 << 30) << "the copy ran to its end";
+
+    ASSERT_TRUE(shotTaken);
+    std::string bmp;
+    ASSERT_TRUE(TestReadFile(shot, &bmp));
+    int caption = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME);
+    EXPECT_TRUE(CaptionDrawn(bmp, 12, 0, caption)) << "the backdrop's caption";
+    EXPECT_TRUE(CaptionDrawn(bmp, dialogRect.left + 12, dialogRect.top, caption))
+        << "the progress dialog's caption";
+    EXPECT_EQ(GetSysColor(COLOR_BTNFACE),
+              TestShotPixel(bmp, dialogRect.left + 12, dialogRect.bottom - 12))
+        << "the progress dialog is under the backdrop";
+    int red = 0;
+    for (int y = dialogRect.top; y < dialogRect.bottom; y++)
+        for (int x = dialogRect.left; x < dialogRect.right; x++) {
+            COLORREF c = TestShotPixel(bmp, x, y);
+            red += GetRValue(c) > 200 && GetGValue(c) < 80 && GetBValue(c) < 80;
+        }
+    EXPECT_EQ(0, red) << "pixels of the box's red icon over the progress dialog";
+}

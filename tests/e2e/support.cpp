@@ -268,6 +268,28 @@ std::string TestWindowsDir()
     return dir;
 }
 
+void TestWriteSparse(const std::string &path, long long size)
+{
+    HANDLE f = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, f) << "cannot create " << path;
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    bool ok = SetFilePointerEx(f, end, NULL, FILE_BEGIN) && SetEndOfFile(f);
+    CloseHandle(f);
+    ASSERT_TRUE(ok) << "cannot make " << path << " " << size << " bytes long";
+}
+
+COLORREF TestShotPixel(const std::string &bmp, int x, int y)
+{
+    int width = *(const int *)(bmp.data() + 18);
+    int height = *(const int *)(bmp.data() + 22);
+    unsigned offset = *(const unsigned *)(bmp.data() + 10);
+    int row = (width * 3 + 3) & ~3;
+    const unsigned char *p =
+        (const unsigned char *)bmp.data() + offset + (size_t)(height - 1 - y) * row + x * 3;
+    return RGB(p[2], p[1], p[0]);
+}
+
 std::string TestBytes(size_t n, unsigned seed)
 {
     std::string s(n, '\0');

@@ -55,6 +55,11 @@ struct TestHeldFiles {
     void Start();
     int Finish();
 };
+/* A file of `size` bytes that takes no room on the disk (a sparse file of
+   zeros), for sources past 2 GiB and long copies. */
+void TestWriteSparse(const std::string &path, long long size);
+/* Pixel of a screenshot taken by the Shot action (24-bit, bottom-up), as RGB. */
+COLORREF TestShotPixel(const std::string &bmp, int x, int y);
 /* n bytes that differ from one position to the next, so a misplaced chunk shows. */
 std::string TestBytes(size_t n, unsigned seed);
 

@@ -335,7 +335,9 @@ std::string DetectIcon(HWND box)
     }
 }
 
-bool SaveScreenshot(const std::string &path)
+}  // namespace
+
+bool DriverSaveScreen(const std::string &path)
 {
     int width = GetSystemMetrics(SM_CXSCREEN);
     int height = GetSystemMetrics(SM_CYSCREEN);
@@ -378,6 +380,26 @@ bool SaveScreenshot(const std::string &path)
     CloseHandle(handle);
     return ok;
 }
+
+bool DriverClickAt(int x, int y)
+{
+    int width = GetSystemMetrics(SM_CXSCREEN);
+    int height = GetSystemMetrics(SM_CYSCREEN);
+    if (width < 2 || height < 2)
+        return false;
+    INPUT input[3] = {};
+    for (INPUT &i : input)
+        i.type = INPUT_MOUSE;
+    /* absolute positions run from 0 to 65535 over the screen */
+    input[0].mi.dx = MulDiv(x, 65535, width - 1);
+    input[0].mi.dy = MulDiv(y, 65535, height - 1);
+    input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    return SendInput(3, input, sizeof input[0]) == 3;
+}
+
+namespace {
 
 /* ---- Snapshots ----------------------------------------------------------- */
 
@@ -646,7 +668,7 @@ struct Player {
             return ok;
         }
         case DriverAction::Shot:
-            if (!SaveScreenshot(action.text)) {
+            if (!DriverSaveScreen(action.text)) {
                 *why = "cannot write the screenshot";
                 return false;
             }

@@ -81,6 +81,14 @@ struct DriverResult {
     std::string transcript;   /* readable: every window, its controls and the answers */
 };
 
+/* The whole screen as it is now, saved as a 24-bit BMP at a Windows path
+   (what the Shot action does). */
+bool DriverSaveScreen(const std::string &path);
+/* A click of the real left mouse button at a point of the screen, through
+   the system's input queue as the user's mouse gives it (Press posts the
+   button's command instead). */
+bool DriverClickAt(int x, int y);
+
 /* Starts the program, plays the steps, waits for the end. On an unexpected
    window or a time-out it records the failure and ends the process. */
 DriverResult DriverPlay(const DriverRun &run, const std::vector<DriverStep> &steps);
