@@ -1,5 +1,7 @@
 /* Picture bytes up to the header checks: a file accepted by the checks must
-   describe pixel data the rows can be read from without running past it. */
+   describe pixel data that the system reads without running past what the
+   loader read: rows of uncompressed pixels within the pixel bytes, runs
+   decoded from a non-empty block, and the block one byte larger than it. */
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
@@ -20,13 +22,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     memcpy(info, data + 14, infoSize);
     unsigned pixelBytes = 0;
     if (BitmapCheckInfo(info, infoSize, &pixelBytes) == 0) {
-        int width = (int)(info[4] | info[5] << 8 | info[6] << 16 | (unsigned)info[7] << 24);
-        int height = (int)(info[8] | info[9] << 8 | info[10] << 16 | (unsigned)info[11] << 24);
+        int width = (int)BitmapRead32(info + 4);
+        int height = (int)BitmapRead32(info + 8);
         unsigned bits = info[14] | info[15] << 8;
+        unsigned compression = BitmapRead32(info + 16);
         unsigned long long rows = height < 0 ? -(long long)height : height;
-        unsigned long long need = ((unsigned long long)width * bits + 31) / 32 * 4 * rows;
-        if (width <= 0 || rows == 0 || pixelBytes < need || pixelBytes > BITMAP_PIXEL_LIMIT)
+        unsigned long long rowBytes = ((unsigned long long)width * bits + 31) / 32 * 4;
+        if (width <= 0 || rows == 0 || pixelBytes == 0xFFFFFFFFu)
             abort();
+        if (compression == 1 || compression == 2) {
+            if (pixelBytes == 0 || height < 0)
+                abort();
+        } else if (rowBytes > pixelBytes / rows) {
+            abort();
+        }
     }
     free(info);
     return 0;

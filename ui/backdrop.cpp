@@ -18,6 +18,7 @@ HBITMAP LoadBitmapFile(HINSTANCE instance, const char *caption, HWND owner, cons
     unsigned char fileHeader[14];
     unsigned infoSize = 0;
     unsigned pixelSize = 0;
+    long long fileSize = 0;
     DWORD read = 0;
 
     if (path[0] == '\0')
@@ -28,6 +29,9 @@ HBITMAP LoadBitmapFile(HINSTANCE instance, const char *caption, HWND owner, cons
         MessageShowFormatted(instance, caption, owner, IDS_CANNOT_OPEN, path, MB_ICONERROR);
         return NULL;
     }
+    /* A block that the file cannot fill is not allocated: its read would be
+       short, and a header's lie could ask for gigabytes. */
+    fileSize = FileGetSize(file);
 
     if (!ReadFile(file, fileHeader, sizeof fileHeader, &read, NULL) || read != sizeof fileHeader) {
         MessageShowFormatted(instance, caption, owner, IDS_CANNOT_READ, path, MB_ICONERROR);
@@ -44,6 +48,10 @@ HBITMAP LoadBitmapFile(HINSTANCE instance, const char *caption, HWND owner, cons
             goto done;
         }
         infoSize = offBits - 14;
+        if ((long long)offBits > fileSize) {
+            MessageShowFormatted(instance, caption, owner, IDS_CANNOT_READ, path, MB_ICONERROR);
+            goto done;
+        }
     }
 
     infoMemory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, infoSize + 1);
@@ -63,6 +71,10 @@ HBITMAP LoadBitmapFile(HINSTANCE instance, const char *caption, HWND owner, cons
     }
     if (BitmapCheckInfo(info, infoSize, &pixelSize) != 0) {
         MessageShowFormatted(instance, caption, owner, IDS_NO_BITMAP, path, MB_ICONINFORMATION);
+        goto done;
+    }
+    if ((long long)pixelSize > fileSize - 14 - infoSize) {
+        MessageShowFormatted(instance, caption, owner, IDS_CANNOT_READ, path, MB_ICONERROR);
         goto done;
     }
 

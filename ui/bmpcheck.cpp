@@ -12,9 +12,7 @@ static unsigned BitmapRead16(const unsigned char *p)
 
 int BitmapCheckOffset(unsigned offBits)
 {
-    if (offBits < 14 + 40 || offBits - 14 > BITMAP_INFO_LIMIT)
-        return -1;
-    return 0;
+    return offBits < 14 + 40 ? -1 : 0;
 }
 
 int BitmapCheckInfo(const unsigned char *info, unsigned infoSize, unsigned *pixelBytes)
@@ -30,7 +28,10 @@ int BitmapCheckInfo(const unsigned char *info, unsigned infoSize, unsigned *pixe
     unsigned sizeImage = BitmapRead32(info + 20);
     unsigned coloursUsed = BitmapRead32(info + 32);
 
-    /* information header, and its V2, V3, V4 and V5 extensions */
+    /* The sizes of the tables and of the rows follow from the header only
+       for the layouts known here: the information header and its V2, V3, V4
+       and V5 extensions, one plane, the bit counts and compressions the
+       format defines. */
     if (headerSize != 40 && headerSize != 52 && headerSize != 56 && headerSize != 108 &&
         headerSize != 124)
         return -1;
@@ -39,37 +40,46 @@ int BitmapCheckInfo(const unsigned char *info, unsigned infoSize, unsigned *pixe
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
         bitCount != 32)
         return -1;
-    /* uncompressed, or bit fields for 16 and 32 bits */
-    if (compression != 0 && !(compression == 3 && (bitCount == 16 || bitCount == 32)))
+    int rle = (compression == 1 && bitCount == 8) || (compression == 2 && bitCount == 4);
+    int bitFields = compression == 3 && (bitCount == 16 || bitCount == 32);
+    if (compression != 0 && !rle && !bitFields)
         return -1;
-    if (width <= 0 || width > 32768 || height == 0 || height < -32768 || height > 32768)
+    /* run-length pictures are always stored bottom-up */
+    if (width <= 0 || height == 0 || (rle && height < 0))
         return -1;
 
     unsigned long long table = headerSize;
-    if (compression == 3 && headerSize == 40)
+    if (bitFields && headerSize == 40)
         table += 12;
     if (bitCount <= 8) {
         unsigned maximum = 1u << bitCount;
         if (coloursUsed > maximum)
             return -1;
         table += 4ull * (coloursUsed != 0 ? coloursUsed : maximum);
-    } else if (coloursUsed > 256) {
-        return -1;
     } else {
         table += 4ull * coloursUsed;
     }
     if (table > infoSize)
         return -1;
 
+    if (rle) {
+        /* the runs are decoded from biSizeImage bytes, all of them read */
+        if (sizeImage == 0)
+            return -1;
+        *pixelBytes = sizeImage;
+        return 0;
+    }
     unsigned long long rowBytes = ((unsigned long long)width * bitCount + 31) / 32 * 4;
     unsigned long long rows = height < 0 ? (unsigned long long)(-(long long)height)
                                          : (unsigned long long)height;
-    unsigned long long needed = rowBytes * rows;
-    if (needed > BITMAP_PIXEL_LIMIT)
+    /* one read of at most 4 GiB - 2, and a block one byte larger; the
+       product is not formed where it would not fit */
+    if (rowBytes > 0xFFFFFFFEull / rows || sizeImage == 0xFFFFFFFFu)
         return -1;
+    unsigned long long needed = rowBytes * rows;
     if (sizeImage == 0)
         sizeImage = (unsigned)needed;
-    if (sizeImage < needed || sizeImage > BITMAP_PIXEL_LIMIT)
+    if (sizeImage < needed)
         return -1;
     *pixelBytes = sizeImage;
     return 0;

@@ -67,37 +67,73 @@ std::string Dist(const std::string &script)
     return dir;
 }
 
-/* A 24-bit picture whose pixel (x, y) is red x, green y, blue 77. */
-std::string Picture(int width, int height)
+/* Pictures whose pixel (x, y) is red x * step, green y * step, blue 77: 24
+   bits (step 1), or run-length coded with a palette of one colour a pixel,
+   RLE8 (16 by 16, step 16) and RLE4 (4 by 4, step 64). gap bytes may lie
+   between the colour table and the pixels. */
+enum PictureKind { kRgb, kRle8, kRle4 };
+
+std::string Picture(int width, int height, PictureKind kind = kRgb, unsigned gap = 0)
 {
-    int row = (width * 3 + 3) & ~3;
-    std::string pixels;
-    for (int y = height - 1; y >= 0; y--) {
-        std::string line;
-        for (int x = 0; x < width; x++)
-            line += std::string{ (char)77, (char)y, (char)x };
-        line.resize(row, '\0');
-        pixels += line;
-    }
-    std::string bmp = "BM";
     auto put32 = [](std::string &s, unsigned v) {
         for (int i = 0; i < 4; i++)
             s += (char)(v >> (8 * i));
     };
     auto put16 = [](std::string &s, unsigned v) { s += (char)v; s += (char)(v >> 8); };
-    put32(bmp, 54 + (unsigned)pixels.size());
+    int step = kind == kRle8 ? 16 : kind == kRle4 ? 64 : 1;
+    std::string table, pixels;
+    if (kind == kRgb) {
+        int row = (width * 3 + 3) & ~3;
+        for (int y = height - 1; y >= 0; y--) {
+            std::string line;
+            for (int x = 0; x < width; x++)
+                line += std::string{ (char)77, (char)y, (char)x };
+            line.resize(row, '\0');
+            pixels += line;
+        }
+    } else {
+        for (int y = 0; y < height; y++)
+            for (int x = 0; x < width; x++)
+                put32(table, (unsigned)(x * step) << 16 | (unsigned)(y * step) << 8 | 77u);
+        /* bottom-up lines, absolute runs and runs of one pixel in turn */
+        for (int k = 0; k < height; k++) {
+            int y = height - 1 - k;
+            auto index = [&](int x) { return (char)(y * width + x); };
+            if (kind == kRle8 && k % 2 == 0) {
+                pixels += std::string{ 0, (char)width };
+                for (int x = 0; x < width; x++)
+                    pixels += index(x);
+            } else if (kind == kRle8) {
+                for (int x = 0; x < width; x++)
+                    pixels += std::string{ 1, index(x) };
+            } else if (k % 2 == 0) {
+                pixels += std::string{ 0, (char)width };
+                for (int x = 0; x < width; x += 2)
+                    pixels += (char)(index(x) << 4 | index(x + 1));
+            } else {
+                for (int x = 0; x < width; x += 2)
+                    pixels += std::string{ 2, (char)(index(x) << 4 | index(x + 1)) };
+            }
+            pixels += std::string{ 0, (char)(k == height - 1 ? 1 : 0) };
+        }
+    }
+    unsigned offBits = 54 + (unsigned)table.size() + gap;
+    std::string bmp = "BM";
+    put32(bmp, offBits + (unsigned)pixels.size());
     put32(bmp, 0);
-    put32(bmp, 54);
+    put32(bmp, offBits);
     put32(bmp, 40);
     put32(bmp, (unsigned)width);
     put32(bmp, (unsigned)height);
     put16(bmp, 1);
-    put16(bmp, 24);
-    put32(bmp, 0);
+    put16(bmp, kind == kRle8 ? 8 : kind == kRle4 ? 4 : 24);
+    put32(bmp, kind == kRle8 ? 1 : kind == kRle4 ? 2 : 0);
     put32(bmp, (unsigned)pixels.size());
-    for (int i = 0; i < 4; i++)
-        put32(bmp, 0);
-    return bmp + pixels;
+    put32(bmp, 0);
+    put32(bmp, 0);
+    put32(bmp, kind == kRgb ? 0 : (unsigned)(width * height));
+    put32(bmp, 0);
+    return bmp + table + std::string(gap, '\0') + pixels;
 }
 
 }  // namespace
@@ -320,39 +356,50 @@ TEST(Complete, GroupFolderThatCannotBeCreated)
 
 TEST(Complete, BackdropTilesThePicture)
 {
-    std::string dir = Dist("[Installer]\r\nApplication=Tavelin\r\nTitre=Installation de Tavelin\r\n"
-                           "Bitmap=images\\FOND.BMP\r\n[Fichiers]\r\n");
-    TestWriteFile(dir + "\\images\\FOND.BMP", Picture(100, 80));
-    std::string shot = dir + "\\ecran.bmp";
-    DriverStep directory = Expect(kTitle, { Shot(shot), Press(kCancel) }, "#32770");
-    DriverResult r = TestPlay(dir, { ExpectBackdrop(), directory });
-    ASSERT_TRUE(r.ok) << r.failure;
-    ASSERT_EQ(2u, r.windows.size()) << "no message about the picture";
-    std::string bmp;
-    ASSERT_TRUE(TestReadFile(shot, &bmp));
-    /* Every sampled pixel of the client area away from the dialog names
-       its own place in the picture: all agree on one origin, so the picture
-       is tiled from the client's corner. */
-    int originX = -1, originY = -1, samples = 0;
-    const RECT &d = r.windows[1].rect;
-    for (int y = 60; y < TestScreenHeight(); y += 37) {
-        for (int x = 10; x < TestScreenWidth(); x += 41) {
-            if (x >= d.left - 2 && x < d.right + 2 && y >= d.top - 2 && y < d.bottom + 2)
-                continue;
-            COLORREF c = TestShotPixel(bmp, x, y);
-            ASSERT_EQ(77, GetBValue(c)) << "at " << x << "," << y;
-            int ox = ((x - GetRValue(c)) % 100 + 100) % 100;
-            int oy = ((y - GetGValue(c)) % 80 + 80) % 80;
-            if (originX < 0) {
-                originX = ox;
-                originY = oy;
+    const struct { const char *name; int width, height, step; std::string bytes; } cases[] = {
+        { "24 bits", 100, 80, 1, Picture(100, 80) },
+        { "RLE8", 16, 16, 16, Picture(16, 16, kRle8) },
+        { "RLE4", 4, 4, 64, Picture(4, 4, kRle4) },
+        { "a gap of 5000 bytes before the pixels", 100, 80, 1, Picture(100, 80, kRgb, 5000) },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string dir = Dist("[Installer]\r\nApplication=Tavelin\r\nTitre=Installation de Tavelin\r\n"
+                               "Bitmap=images\\FOND.BMP\r\n[Fichiers]\r\n");
+        TestWriteFile(dir + "\\images\\FOND.BMP", c.bytes);
+        std::string shot = dir + "\\ecran.bmp";
+        DriverStep directory = Expect(kTitle, { Shot(shot), Press(kCancel) }, "#32770");
+        DriverResult r = TestPlay(dir, { ExpectBackdrop(), directory });
+        ASSERT_TRUE(r.ok) << r.failure;
+        ASSERT_EQ(2u, r.windows.size()) << "no message about the picture";
+        std::string bmp;
+        ASSERT_TRUE(TestReadFile(shot, &bmp));
+        /* Every sampled pixel of the client area away from the dialog names
+           its own place in the picture: all agree on one origin, so the
+           picture is tiled from the client's corner, pixel for pixel. */
+        int originX = -1, originY = -1, samples = 0, wrong = 0;
+        const RECT &d = r.windows[1].rect;
+        for (int y = 60; y < TestScreenHeight(); y += 37) {
+            for (int x = 10; x < TestScreenWidth(); x += 41) {
+                if (x >= d.left - 2 && x < d.right + 2 && y >= d.top - 2 && y < d.bottom + 2)
+                    continue;
+                COLORREF pixel = TestShotPixel(bmp, x, y);
+                int px = GetRValue(pixel) / c.step, py = GetGValue(pixel) / c.step;
+                int ox = ((x - px) % c.width + c.width) % c.width;
+                int oy = ((y - py) % c.height + c.height) % c.height;
+                if (originX < 0) {
+                    originX = ox;
+                    originY = oy;
+                }
+                wrong += GetBValue(pixel) != 77 || px >= c.width || py >= c.height ||
+                         RGB(px * c.step, py * c.step, 77) != pixel || ox != originX ||
+                         oy != originY;
+                samples++;
             }
-            EXPECT_EQ(originX, ox) << "at " << x << "," << y;
-            EXPECT_EQ(originY, oy) << "at " << x << "," << y;
-            samples++;
         }
+        EXPECT_GT(samples, 100);
+        EXPECT_EQ(0, wrong) << "of " << samples << " pixels sampled";
     }
-    EXPECT_GT(samples, 100);
 }
 
 TEST(Complete, BrokenPicturesAreReportedAndTheBackdropStaysPlain)

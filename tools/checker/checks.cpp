@@ -365,7 +365,7 @@ void Checker::CheckBitmap()
     if (BitmapCheckOffset(offBits) != 0) {
         Add(bitmap.line, Severity::Error,
             "picture " + name + " refused: its pixel offset " + std::to_string(offBits) +
-                " leaves no room for the information header, or too much");
+                " leaves no room for the information header");
         return;
     }
     unsigned infoSize = offBits - 14;
@@ -382,8 +382,8 @@ void Checker::CheckBitmap()
         Add(bitmap.line, Severity::Error,
             "picture " + name + " refused (" + std::to_string(bits) + " bits, compression " +
                 std::to_string(compression) +
-                "): the program shows only uncompressed or bit-field BMP pictures of 1, 4, 8, "
-                "16, 24 or 32 bits with sound headers");
+                "): the program shows only BMP pictures of 1, 4, 8, 16, 24 or 32 bits, "
+                "uncompressed, RLE8, RLE4 or bit fields, with sound headers");
         return;
     }
     if (data.size() - offBits < pixelBytes)
