@@ -41,20 +41,13 @@ static LONG KeyChainBuild(HKEY root, const char *keyPath, REGSAM access, int cre
 
         LONG status;
         if (create) {
-            /* A key that a child may have to be created under needs the right
-               to create it: Windows refuses a new subkey below a key opened
-               for setting values only. Where that right is not granted, the
-               key is opened as asked, so that children that already exist
-               can still be reached. */
+            /* Every key of the path with the access asked for alone: the
+               creation of a subkey is checked against the key's security,
+               not against the rights of the handle it is created under. */
             DWORD disposition;
-            REGSAM wanted = *p != '\0' ? access | KEY_CREATE_SUB_KEY : access;
             status = RegCreateKeyExA(setup.keyChainTail->keyHandle, component, 0, (LPSTR) "",
-                                     REG_OPTION_NON_VOLATILE, wanted, NULL,
+                                     REG_OPTION_NON_VOLATILE, access, NULL,
                                      &setup.keyChainWork->keyHandle, &disposition);
-            if (status == ERROR_ACCESS_DENIED && wanted != access)
-                status = RegCreateKeyExA(setup.keyChainTail->keyHandle, component, 0, (LPSTR) "",
-                                         REG_OPTION_NON_VOLATILE, access, NULL,
-                                         &setup.keyChainWork->keyHandle, &disposition);
         } else {
             status = RegOpenKeyExA(setup.keyChainTail->keyHandle, component, 0, access,
                                    &setup.keyChainWork->keyHandle);
