@@ -62,6 +62,9 @@ int BitmapCheckInfo(const unsigned char *info, unsigned infoSize, unsigned *pixe
     if (table > infoSize)
         return -1;
 
+    /* one read of at most 4 GiB - 2, and a block one byte larger */
+    if (sizeImage == 0xFFFFFFFFu)
+        return -1;
     if (rle) {
         /* the runs are decoded from biSizeImage bytes, all of them read */
         if (sizeImage == 0)
@@ -72,9 +75,8 @@ int BitmapCheckInfo(const unsigned char *info, unsigned infoSize, unsigned *pixe
     unsigned long long rowBytes = ((unsigned long long)width * bitCount + 31) / 32 * 4;
     unsigned long long rows = height < 0 ? (unsigned long long)(-(long long)height)
                                          : (unsigned long long)height;
-    /* one read of at most 4 GiB - 2, and a block one byte larger; the
-       product is not formed where it would not fit */
-    if (rowBytes > 0xFFFFFFFEull / rows || sizeImage == 0xFFFFFFFFu)
+    /* the product is not formed where it would not fit */
+    if (rowBytes > 0xFFFFFFFEull / rows)
         return -1;
     unsigned long long needed = rowBytes * rows;
     if (sizeImage == 0)
