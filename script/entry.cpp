@@ -53,7 +53,7 @@ int EntryNextDirectory(const char *path, int position)
     return -1;
 }
 
-void EntrySplitShortcut(const char *entryValue, EntryShortcut *fields)
+int EntrySplitShortcut(const char *entryValue, EntryShortcut *fields)
 {
     const char *cursor = entryValue;
     TextNextToken(&cursor, fields->target, sizeof fields->target, ',');
@@ -64,6 +64,7 @@ void EntrySplitShortcut(const char *entryValue, EntryShortcut *fields)
         cursor++;
     TextNextToken(&cursor, fields->iconFile, sizeof fields->iconFile, ',');
     fields->iconIndex = TextToInteger(cursor);
+    return (int)(cursor - entryValue);
 }
 
 void EntryShortcutPaths(const EntryShortcut *fields, const char *installDir, char *target,

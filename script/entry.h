@@ -45,7 +45,9 @@ struct EntryShortcut {
     int iconIndex;                    /* the number the rest begins with, 0 if none */
 };
 
-void EntrySplitShortcut(const char *entryValue, EntryShortcut *fields);
+/* Returns where the icon index begins in entryValue (its end when the value
+   has fewer than three commas). */
+int EntrySplitShortcut(const char *entryValue, EntryShortcut *fields);
 
 /* The target path and the icon location of a shortcut. */
 void EntryShortcutPaths(const EntryShortcut *fields, const char *installDir, char *target,
