@@ -231,6 +231,16 @@ TEST(CheckerProblems, SourcesAreFoundAsWindowsFindsThem)
                                               "E=Exemples"}));
     EXPECT_EQ(1, r.Count(9, "error", "is a directory")) << r.err;
     EXPECT_EQ(1u, r.reported.size()) << r.err;
+
+    /* a ".." goes above the setup directory, as on a disc of several products */
+    d.MakeDirectory("produit");
+    d.MakeDirectory("commun");
+    d.Write("commun/Partage.dll", "MZ");
+    d.Write("produit/SETUP.INF", settings + files + "Partage=Partage.dll;..\\Commun\\partage.dll\r\n");
+    d.Write("produit/Tavelin.exe", "MZ");
+    r = RunChecker({"--plan", d.Path("produit/SETUP.INF")});
+    EXPECT_EQ(0, r.code) << r.err;
+    EXPECT_NE(std::string::npos, r.out.find("copy of ..\\commun\\Partage.dll\n")) << r.out;
 }
 
 TEST(CheckerProblems, Group)

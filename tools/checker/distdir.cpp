@@ -41,14 +41,20 @@ static bool DistFindPart(const std::string &directory, const std::string &part, 
 DistEntry DistLookup(const std::string &directory, const std::string &windowsName)
 {
     DistEntry result;
+    WinPath resolved = WinPathResolve(windowsName);
     std::string path = directory;
     std::string name;
-    for (const std::string &part : WinPathResolve(windowsName).parts) {
+    /* A ".." may go above the setup directory, as Windows lets it. */
+    for (int i = 0; i < resolved.climbed; i++) {
+        path += "/..";
+        name += "..\\";
+    }
+    for (const std::string &part : resolved.parts) {
         std::string found;
         if (!DistFindPart(path, part, &found))
             return result;
         path += "/" + found;
-        name += (name.empty() ? "" : "\\") + found;
+        name += (name.empty() || name.back() == '\\' ? "" : "\\") + found;
     }
     struct stat status;
     if (stat(path.c_str(), &status) != 0)

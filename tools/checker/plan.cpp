@@ -221,8 +221,8 @@ struct Planner {
 void Planner::InstallationDirectory()
 {
     /* What the Directory dialog shows: program files, '\' and Application;
-       a folder too long for installDir is not read, and the script's
-       R\xE9pertoire stays. */
+       a folder too long for installDir is not read, and the directory the
+       script proposes stays. */
     std::string typed = options.installDir;
     if (typed.empty()) {
         proposed = true;
@@ -233,7 +233,7 @@ void Planner::InstallationDirectory()
     }
     std::string current = Cut(options.currentDir, pathText);
     WinPath currentPath = WinPathResolve(current);
-    int drive = currentPath.root.empty() ? 0 : currentPath.root[0] - 'A' + 1;
+    int drive = currentPath.root.empty() ? 0 : (int)Cp1252Upper((unsigned char)current[0]) - 64;
     char result[shortText];
     DirectoryNormalise(Cut(typed, pathText).c_str(), current.c_str(), drive, result,
                        sizeof result);

@@ -39,7 +39,7 @@ WinPath WinPathResolve(const std::string &name)
             continue;
         if (p == "..") {
             if (path.parts.empty())
-                path.climbed = true;
+                path.climbed += path.root.empty() ? 1 : 0;
             else
                 path.parts.pop_back();
             continue;

@@ -14,7 +14,7 @@
 struct WinPath {
     std::string root;               /* "C:", or "" for a relative name */
     std::vector<std::string> parts; /* what lies below the root */
-    bool climbed = false;           /* a ".." went above where the name started */
+    int climbed = 0;                /* how many ".." went above where a relative name started */
     bool trailingSeparator = false; /* the name ended with '\' or '/' */
 
     /* The name resolved, as written: root, then '\' and each part (relative
