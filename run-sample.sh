@@ -1,10 +1,15 @@
 #!/bin/sh
-# The main job: installs what is missing, builds SETUP.EXE, lays out the
-# sample distribution and runs its installation under Wine, in French.
-# With a display the installation is yours to click through; without one a
-# scripted user accepts every proposal, screenshots are saved and a receipt
-# of what was installed is printed.
+# The main job: installs what is missing, builds SETUP.EXE, lays out a
+# distribution beside it and runs its installation under Wine, in French:
+# the sample distribution, or the distribution folder DIR.
+#   run-sample.sh [DIR]
+# With a display the installation is yours to click through. Without one a
+# scripted user accepts every proposal, screenshots are saved, the receipt of
+# what was installed is printed and compared with setupcheck's plan of the
+# same script: any difference, any failure message gives a non-zero exit.
 set -eu
+dist="${1:-}"
+if [ -n "$dist" ]; then dist=$(cd "$dist" && pwd); fi
 cd "$(dirname "$0")"
 ./tools/bootstrap.sh
 . tools/builds.sh
@@ -16,25 +21,31 @@ cmake --build "$test_build" -j2 >/dev/null
 build="$test_build"
 bed="$build/demo"
 if [ "$test_arch" != i686 ]; then
-    echo "Note: this kernel cannot run 32-bit Wine; the sample runs the x86_64 build of the same sources."
+    echo "Note: this kernel cannot run 32-bit Wine; the installation runs the x86_64 build of the same sources."
 fi
+scenario=tools/accept-all.scenario
+if [ -z "$dist" ]; then
+    dist="$build/sample"
+    scenario=sample/accept-defaults.scenario
+fi
+rehearse() {
+    python3 tools/rehearse.py --bed "$bed" --setup-exe "$build/SETUP.EXE" \
+        --userdriver "$build/userdriver.exe" --setupcheck build/native/setupcheck \
+        --stage "$build/rehearsal" --shots "$build/shots" --scenario "$scenario" "$@" "$dist"
+}
 
 # Every run starts from a pristine prefix of its own, apart from the tests'.
 tools/winebed.sh prepare "$bed"
 
 if [ -n "${DISPLAY:-}" ]; then
+    program=$(rehearse --layout-only)
     tools/winebed.sh restore "$bed"
     status=0
-    tools/winebed.sh run "$bed" "$build/sample/SETUP.EXE" || status=$?
+    tools/winebed.sh run "$bed" "$program" || status=$?
     tools/winebed.sh stop "$bed"
     exit $status
 fi
 
 tools/winebed.sh start "$bed"
 trap 'tools/winebed.sh stop "$bed"' EXIT
-shots="$build/shots"
-tools/play-sample.sh "$bed" "$build" "$shots"
-tools/winebed.sh stop "$bed"
-trap - EXIT
-rm -f "$shots/scenario.txt"
-python3 tools/receipt.py "$bed" "$build/sample" "$shots"
+rehearse

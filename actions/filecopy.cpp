@@ -1,7 +1,6 @@
 #include "actions/filecopy.h"
 
-#include <string.h>
-
+#include "script/entry.h"
 #include "script/scan.h"
 #include "setup/messages.h"
 #include "setup/state.h"
@@ -68,13 +67,7 @@ static HANDLE FileCopyOpenInWindows(const char *name)
         setup.destinationPath[0] = '\0';
         return NULL;
     }
-    int end = (int)n;
-    if (setup.destinationPath[end - 1] != '\\')
-        end = TextBoundedAppend(setup.destinationPath, sizeof setup.destinationPath, end, "\\", 1);
-    int nameLength = TextLength(name);
-    int wanted = end + nameLength;
-    TextBoundedAppend(setup.destinationPath, sizeof setup.destinationPath, end, name, nameLength);
-    if (wanted > (int)sizeof setup.destinationPath - 1)
+    if (EntryJoinWindows(setup.destinationPath, sizeof setup.destinationPath, (int)n, name) != 0)
         return NULL;
     return FileCopyOpenDestination();
 }
@@ -93,27 +86,15 @@ void FileCopyNextEntry(HWND window)
         return;
     }
 
-    const char *value = setup.valuePtr;
-    int valueLength = setup.valueLength;
-    int toWindows = 0;
-    if (valueLength > 0 && value[0] == '%') {
-        toWindows = 1;
-        value++;
-        valueLength--;
-    }
     TextBoundedCopy(setup.entryKey, sizeof setup.entryKey, setup.scriptText + setup.scanOffset,
                     setup.keyLength);
-    TextBoundedCopy(setup.entryValue, sizeof setup.entryValue, value, valueLength);
+    int toWindows = EntryReadFile(setup.valuePtr, setup.valueLength, setup.entryValue,
+                                  sizeof setup.entryValue);
 
     /* The label shows the value whole, ';' and source name included. */
     FileCopyNotify(CMD_PROGRESS_NEWFILE);
 
-    const char *source = setup.entryValue;
-    char *split = strrchr(setup.entryValue, ';');
-    if (split != NULL) {
-        *split = '\0';
-        source = split + 1;
-    }
+    const char *source = EntrySplitFile(setup.entryValue);
     if (TextBoundedAppend(setup.modulePath, sizeof setup.modulePath, setup.directoryLength,
                           source, TextLength(source)) == 0) {
         PostMessageA(window, WM_SETUP_NEXT_FILE, 0, 0);
@@ -135,11 +116,8 @@ void FileCopyNextEntry(HWND window)
         if (setup.destinationFile == NULL)
             setup.destinationFile = FileCopyOpenInWindows(setup.entryValue);
     } else {
-        int end = TextBoundedCopy(setup.destinationPath, sizeof setup.destinationPath,
-                                  setup.installDir, TextLength(setup.installDir));
-        end = TextBoundedAppend(setup.destinationPath, sizeof setup.destinationPath, end, "\\", 1);
-        TextBoundedAppend(setup.destinationPath, sizeof setup.destinationPath, end,
-                          setup.entryValue, TextLength(setup.entryValue));
+        EntryJoinPath(setup.destinationPath, sizeof setup.destinationPath, setup.installDir,
+                      setup.entryValue);
         if (PathCreateDirectories(setup.instance, setup.className, window,
                                   setup.destinationPath) != 0)
             FileCopyAfterBox(window);
@@ -221,10 +199,7 @@ void FileCopyChunk(HWND window)
 
 int PathCreateDirectories(HINSTANCE instance, const char *caption, HWND owner, char *path)
 {
-    int n = TextLength(path);
-    for (int i = 3; i < n; i++) {
-        if (path[i] != '\\')
-            continue;
+    for (int i = EntryNextDirectory(path, 0); i >= 0; i = EntryNextDirectory(path, i + 1)) {
         path[i] = '\0';
         if (!CreateDirectoryA(path, NULL)) {
             DWORD error = GetLastError();

@@ -3,6 +3,7 @@
 #include "actions/registry.h"
 #include "actions/setupsteps.h"
 #include "resources/ids.h"
+#include "script/entry.h"
 #include "script/script.h"
 #include "setup/sequence.h"
 #include "setup/state.h"
@@ -18,14 +19,6 @@ static void RegistrationWriteText(HKEY root, const char *keyPath, const char *va
                                   const char *text)
 {
     RegistryWriteValue(root, keyPath, valueName, REG_SZ, text, (DWORD)TextLength(text) + 1);
-}
-
-/* installDir, then the given texts, in the 260-byte work text */
-static void RegistrationCompose(char *work, const char *before, const char *after)
-{
-    int end = TextBoundedCopy(work, 260, before, TextLength(before));
-    end = TextBoundedAppend(work, 260, end, setup.installDir, TextLength(setup.installDir));
-    TextBoundedAppend(work, 260, end, after, TextLength(after));
 }
 
 /* Quotes the final %1 of an existing command. A command whose quoted form
@@ -60,18 +53,11 @@ static void RegistrationReadSuffixes(void)
 
 static void RegistrationWriteSuffixes(void)
 {
-    const char *p = setup.suffixList;
-    for (;;) {
-        while (*p == ' ' || *p == '\t')
-            p++;
-        if (*p == '\0')
-            break;
-        const char *start = p;
-        while (*p != '\0' && *p != ' ' && *p != '\t')
-            p++;
-        /* The dot is always added: a suffix typed with its dot gives "..txt". */
-        int end = TextBoundedCopy(setup.ioBuffer, sizeof setup.ioBuffer, ".", 1);
-        TextBoundedAppend(setup.ioBuffer, sizeof setup.ioBuffer, end, start, (int)(p - start));
+    const char *cursor = setup.suffixList;
+    const char *word;
+    int length;
+    while (EntryNextSuffix(&cursor, &word, &length) == 0) {
+        EntrySuffixKey(setup.ioBuffer, sizeof setup.ioBuffer, word, length);
         RegistrationWriteText(HKEY_CLASSES_ROOT, setup.ioBuffer, "", "txtfile");
     }
 }
@@ -110,7 +96,7 @@ void RegistrationStep(HWND window)
     char work[260];
     char uninstallKey[260];
 
-    RegistrationCompose(work, "", "\\Tavelin.exe");
+    EntryProgramPath(work, sizeof work, setup.installDir);
     RegistrationWriteText(HKEY_LOCAL_MACHINE,
                           "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tavelin.exe",
                           "", work);
@@ -125,18 +111,14 @@ void RegistrationStep(HWND window)
     UINT n = GetWindowsDirectoryA(windows, sizeof windows);
     if (n == 0 || n >= sizeof windows)
         windows[0] = '\0';
-    end = TextBoundedCopy(work, sizeof work, windows, TextLength(windows));
-    end = TextBoundedAppend(work, sizeof work, end, "\\Untave.exe /", 13);
-    TextBoundedAppend(work, sizeof work, end, setup.installDir, TextLength(setup.installDir));
+    EntryUninstallCommand(work, sizeof work, windows, setup.installDir);
     RegistrationWriteText(HKEY_LOCAL_MACHINE, uninstallKey, "UninstallString", work);
 
     if (MessageShow(setup.instance, setup.title, setup.mainWindow, IDS_QUESTION_EDITOR,
                     MB_YESNO | MB_ICONQUESTION) == IDYES) {
-        /* The executable path is quoted: unquoted, a directory under
-           "C:\Program Files" would make Windows try "C:\Program.exe" first. */
-        RegistrationCompose(work, "\"", "\\Tavelin.exe\" \"%1\"");
+        EntryEditorCommand(work, sizeof work, setup.installDir, 0);
         RegistrationWriteText(HKEY_CLASSES_ROOT, openCommandKey, "", work);
-        RegistrationCompose(work, "\"", "\\Tavelin.exe\" /p \"%1\"");
+        EntryEditorCommand(work, sizeof work, setup.installDir, 1);
         RegistrationWriteText(HKEY_CLASSES_ROOT, printCommandKey, "", work);
 
         if (ScriptFindSection(setup.instance, setup.className, window, setup.sectionRegistration,

@@ -3,6 +3,7 @@
 
 #include "actions/registry.h"
 #include "actions/setupsteps.h"
+#include "script/entry.h"
 #include "script/script.h"
 #include "setup/messages.h"
 #include "setup/state.h"
@@ -62,14 +63,6 @@ done:
     return status;
 }
 
-/* folder, a backslash and name, in a 260-byte text */
-static void ShortcutJoin(char *out, const char *folder, const char *name)
-{
-    int end = TextBoundedCopy(out, 260, folder, TextLength(folder));
-    end = TextBoundedAppend(out, 260, end, "\\", 1);
-    TextBoundedAppend(out, 260, end, name, TextLength(name));
-}
-
 static void ShortcutsMake(void)
 {
     int desktopPending = 1;
@@ -84,38 +77,22 @@ static void ShortcutsMake(void)
         TextBoundedCopy(setup.entryValue, sizeof setup.entryValue, setup.valuePtr,
                         setup.valueLength);
 
-        char target[260];
-        char linkPath[260];
-        char description[260];
-        char icon[260];
-        const char *cursor = setup.entryValue;
+        EntryShortcut fields;
+        char target[ENTRY_PATH_CAPACITY];
+        char linkPath[ENTRY_PATH_CAPACITY];
+        char icon[ENTRY_PATH_CAPACITY];
+        EntrySplitShortcut(setup.entryValue, &fields);
+        EntryShortcutPaths(&fields, setup.installDir, target, sizeof target, icon, sizeof icon);
+        EntryJoinPath(linkPath, sizeof linkPath, setup.groupFolder, setup.entryKey);
 
-        int end = TextBoundedCopy(target, sizeof target, setup.installDir,
-                                  TextLength(setup.installDir));
-        end = TextBoundedAppend(target, sizeof target, end, "\\", 1);
-        TextNextToken(&cursor, target + end, (int)sizeof target - end, ',');
-
-        ShortcutJoin(linkPath, setup.groupFolder, setup.entryKey);
-        TextNextToken(&cursor, description, sizeof description, ',');
-
-        end = 0;
-        icon[0] = '\0';
-        if (*cursor == '%') {
-            end = TextBoundedCopy(icon, sizeof icon, setup.installDir, TextLength(setup.installDir));
-            end = TextBoundedAppend(icon, sizeof icon, end, "\\", 1);
-            cursor++;
-        }
-        TextNextToken(&cursor, icon + end, (int)sizeof icon - end, ',');
-        int iconIndex = TextToInteger(cursor);
-
-        ShellLinkCreate(target, linkPath, description, icon, iconIndex);
+        ShellLinkCreate(target, linkPath, fields.description, icon, fields.iconIndex);
 
         if (desktopPending) {
             desktopPending = 0;
             if (RegistryReadValue(HKEY_CURRENT_USER, shellFolders, "Desktop", setup.desktopFolder,
                                   sizeof setup.desktopFolder) == 0) {
-                ShortcutJoin(linkPath, setup.desktopFolder, setup.entryKey);
-                ShellLinkCreate(target, linkPath, description, icon, iconIndex);
+                EntryJoinPath(linkPath, sizeof linkPath, setup.desktopFolder, setup.entryKey);
+                ShellLinkCreate(target, linkPath, fields.description, icon, fields.iconIndex);
             }
         }
         setup.scanOffset += length;
@@ -135,11 +112,8 @@ void ShortcutsStep(HWND window)
         RegistrationStep(window);
         return;
     }
-    int end = TextBoundedCopy(setup.groupFolder, sizeof setup.groupFolder, setup.programsFolder,
-                              TextLength(setup.programsFolder));
-    end = TextBoundedAppend(setup.groupFolder, sizeof setup.groupFolder, end, "\\", 1);
-    TextBoundedAppend(setup.groupFolder, sizeof setup.groupFolder, end, setup.applicationName,
-                      TextLength(setup.applicationName));
+    EntryJoinPath(setup.groupFolder, sizeof setup.groupFolder, setup.programsFolder,
+                  setup.applicationName);
     if (!CreateDirectoryA(setup.groupFolder, NULL) && GetLastError() != ERROR_ALREADY_EXISTS) {
         setup.errorCount++;
         ReleaseCapture();

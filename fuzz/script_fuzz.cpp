@@ -1,12 +1,13 @@
-/* Script bytes walked through every section and entry as the program does:
-   settings by key prefix into 128-byte fields, file entries split at '%' and
-   the last ';' into a 260-byte path, shortcut fields by ',' and suffixes by
-   blanks. The fixed buffers are heap blocks of their exact size, so a write
-   one byte too far is caught. */
+/* Script bytes walked through every section and entry with the program's own
+   rules: settings by key prefix into 128-byte fields, file entries read and
+   split by the entry rules and joined into 260-byte paths, shortcut fields,
+   suffix words and the registry commands. The fixed buffers are heap blocks
+   of their exact size, so a write one byte too far is caught. */
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include "script/entry.h"
 #include "script/scan.h"
 #include "util/text.h"
 
@@ -15,55 +16,60 @@ static const char *const keys[] = { "Bitmap", "Application", "Titre", "R\xE9pert
 
 static void Entry(const char *line, int keyLength, const char *value, int valueLength)
 {
-    char *key = (char *)malloc(128);
-    char *field = (char *)malloc(128);
-    char *path = (char *)malloc(260);
-    char *token = (char *)malloc(260);
+    char *key = (char *)malloc(ENTRY_TEXT_CAPACITY);
+    char *field = (char *)malloc(ENTRY_TEXT_CAPACITY);
+    char *path = (char *)malloc(ENTRY_PATH_CAPACITY);
+    char *other = (char *)malloc(ENTRY_PATH_CAPACITY);
+    EntryShortcut *shortcut = (EntryShortcut *)malloc(sizeof *shortcut);
 
-    TextBoundedCopy(key, 128, line, keyLength);
+    TextBoundedCopy(key, ENTRY_TEXT_CAPACITY, line, keyLength);
     for (const char *name : keys)
         if (TextComparePrefix(line, name, TextLength(name)) == 0)
-            TextBoundedCopy(field, 128, value, valueLength);
+            TextBoundedCopy(field, ENTRY_TEXT_CAPACITY, value, valueLength);
 
-    if (valueLength > 0 && value[0] == '%') {
-        value++;
-        valueLength--;
-    }
-    TextBoundedCopy(field, 128, value, valueLength);
-    char *split = strrchr(field, ';');
-    const char *source = field;
-    if (split != NULL) {
-        *split = '\0';
-        source = split + 1;
-    }
-    int end = TextBoundedCopy(path, 260, "C:\\DISTRIB\\SETUP.INF", 20);
+    /* Fichiers: the source beside the program, the destination in the
+       installation directory (the value itself stands for it) and in the
+       Windows directory. */
+    int toWindows = EntryReadFile(value, valueLength, field, ENTRY_TEXT_CAPACITY);
+    const char *source = EntrySplitFile(field);
+    int end = TextBoundedCopy(path, ENTRY_PATH_CAPACITY, "C:\\DISTRIB\\SETUP.INF", 20);
     int drive, directory, extension;
     PathSplit(path, &drive, &directory, &extension);
-    end = TextBoundedAppend(path, 260, directory, source, TextLength(source));
-    end = TextBoundedAppend(path, 260, end, "\\", 1);
-    TextBoundedAppend(path, 260, end, field, TextLength(field));
-    PathSplit(path, &drive, &directory, &extension);
+    TextBoundedAppend(path, ENTRY_PATH_CAPACITY, directory, source, TextLength(source));
+    EntryJoinPath(other, ENTRY_PATH_CAPACITY, key, field);
+    for (int i = EntryNextDirectory(other, 0); i >= 0; i = EntryNextDirectory(other, i + 1))
+        if (other[i] != '\\')
+            abort();
+    end = TextBoundedCopy(path, ENTRY_PATH_CAPACITY, key, TextLength(key));
+    if (EntryJoinWindows(path, ENTRY_PATH_CAPACITY, end, toWindows ? source : field) == 0 &&
+        TextLength(path) > ENTRY_PATH_CAPACITY - 1)
+        abort();
 
-    TextBoundedCopy(field, 128, value, valueLength);
+    /* Groupe and the registry texts, the key standing for installDir. */
+    TextBoundedCopy(field, ENTRY_TEXT_CAPACITY, value, valueLength);
+    int index = EntrySplitShortcut(field, shortcut);
+    if (index < 0 || index > TextLength(field))
+        abort();
+    EntryShortcutPaths(shortcut, key, path, ENTRY_PATH_CAPACITY, other, ENTRY_PATH_CAPACITY);
+    EntryProgramPath(path, ENTRY_PATH_CAPACITY, key);
+    EntryEditorCommand(path, ENTRY_PATH_CAPACITY, key, valueLength & 1);
+    EntryUninstallCommand(other, ENTRY_PATH_CAPACITY, field, key);
+
+    /* Suffixes */
     const char *cursor = field;
-    for (int i = 0; i < 3; i++)
-        TextNextToken(&cursor, token + i * 50, 260 - i * 50, ',');
-    TextToInteger(cursor);
-
-    for (const char *p = field; *p != '\0';) {
-        while (*p == ' ' || *p == '\t')
-            p++;
-        const char *start = p;
-        while (*p != '\0' && *p != ' ' && *p != '\t')
-            p++;
-        int n = TextBoundedCopy(token, 260, ".", 1);
-        TextBoundedAppend(token, 260, n, start, (int)(p - start));
+    const char *word;
+    int length;
+    while (EntryNextSuffix(&cursor, &word, &length) == 0) {
+        if (length < 1 || word < field || word + length > field + TextLength(field))
+            abort();
+        EntrySuffixKey(path, ENTRY_PATH_CAPACITY, word, length);
     }
 
     free(key);
     free(field);
     free(path);
-    free(token);
+    free(other);
+    free(shortcut);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

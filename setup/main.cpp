@@ -1,8 +1,7 @@
 #include <windows.h>
 
-#include <string.h>
-
 #include "actions/filecopy.h"
+#include "script/entry.h"
 #include "script/script.h"
 #include "setup/sequence.h"
 #include "setup/messages.h"
@@ -129,19 +128,9 @@ static void StartupMeasureFiles(void)
         if (setup.keyLength == 0 && setup.valueLength == 0)
             continue;
 
-        const char *value = setup.valuePtr;
-        int valueLength = setup.valueLength;
-        if (valueLength > 0 && value[0] == '%') {
-            value++;
-            valueLength--;
-        }
-        TextBoundedCopy(setup.entryValue, sizeof setup.entryValue, value, valueLength);
-        const char *source = setup.entryValue;
-        char *split = strrchr(setup.entryValue, ';');
-        if (split != NULL) {
-            *split = '\0';
-            source = split + 1;
-        }
+        EntryReadFile(setup.valuePtr, setup.valueLength, setup.entryValue,
+                      sizeof setup.entryValue);
+        const char *source = EntrySplitFile(setup.entryValue);
         int end = TextBoundedAppend(setup.modulePath, sizeof setup.modulePath,
                                     setup.directoryLength, source, TextLength(source));
         if (end == 0)

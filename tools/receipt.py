@@ -1,9 +1,16 @@
 #!/usr/bin/env python3
-"""Prints the receipt of an installation made in a test-bed prefix: every
-installed file with its size and whether it equals its source, the
-directories created, the shortcuts and the registry values written.
+"""Prints the receipt of an installation made in a test-bed prefix, from what
+the program left there: every file it added, with its size and the file of
+the distribution it equals, the directories created, the shortcuts and the
+registry values written.
 
-    receipt.py BED SAMPLE_DIR SHOTS_DIR
+    receipt.py BED DIST [PLAN]
+
+BED is the test bed whose prefix was installed into from its pristine state,
+DIST the distribution directory. PLAN, a file holding setupcheck's plan of
+the same installation, tells which source each file is expected to be a copy
+of when several files of the distribution are alike. Exit code 1 when an
+installed file equals no file of the distribution.
 """
 import os
 import re
@@ -14,8 +21,10 @@ WATCHED = [
     r"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tavelin\.exe",
     r"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\.*",
     r"Software\\Classes\\txtfile\\shell\\(open|print)\\command",
-    r"Software\\Classes\\\.[^\\]*",
+    r"Software\\Classes\\\..*",
 ]
+SHELL_FOLDERS = r"Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders"
+LINK_HEADER = b"\x4c\x00\x00\x00\x01\x14\x02\x00"
 
 
 def reg_unescape(text):
@@ -54,6 +63,24 @@ def read_reg(path):
     return keys
 
 
+def registry(directory):
+    """The machine and user registry of a prefix (or of its pristine copy)."""
+    return {**read_reg(os.path.join(directory, "system.reg")),
+            **read_reg(os.path.join(directory, "user.reg"))}
+
+
+def folders(bed):
+    """The folders of the prefix that the program and the plan start from."""
+    now = registry(os.path.join(bed, "prefix"))
+    shell = now.get(SHELL_FOLDERS, {})
+    return {
+        "windows": now.get(r"Software\Microsoft\Windows NT\CurrentVersion", {}).get("SystemRoot", ""),
+        "program-files": now.get(r"Software\Microsoft\Windows\CurrentVersion", {}).get("ProgramFilesDir", ""),
+        "programs": shell.get("Programs", ""),
+        "desktop": shell.get("Desktop", ""),
+    }
+
+
 def lnk_fields(path):
     data = open(path, "rb").read()
     flags = struct.unpack_from("<I", data, 0x14)[0]
@@ -85,69 +112,125 @@ def lnk_fields(path):
     return target, strings.get("description", ""), strings.get("icon", ""), icon_index
 
 
-def main(bed, sample, shots):
+class Drives:
+    """Windows paths of the prefix and the Linux paths they stand for."""
+
+    def __init__(self, prefix):
+        devices = os.path.join(prefix, "dosdevices")
+        self.roots = {}
+        for name in os.listdir(devices):
+            if re.fullmatch(r"[a-z]:", name):
+                self.roots[name[0].upper()] = os.path.realpath(os.path.join(devices, name))
+
+    def unix(self, path):
+        root = self.roots.get(path[:1].upper()) if path[1:2] == ":" else None
+        if root is None:
+            return None
+        return os.path.join(root, *[p for p in path[2:].split("\\") if p])
+
+    def windows(self, path):
+        # the drive whose root holds the path most closely: C: before Z:, which is /
+        best = None
+        for letter, root in self.roots.items():
+            if path == root or path.startswith(root.rstrip("/") + "/"):
+                if best is None or len(root) > len(self.roots[best]):
+                    best = letter
+        rel = os.path.relpath(path, self.roots[best])
+        return best + ":\\" + ("" if rel == "." else rel.replace("/", "\\"))
+
+
+def added(bed, drives, install_dir):
+    """Linux paths of the files and directories the installation added."""
     prefix = os.path.join(bed, "prefix")
+    with open(os.path.join(bed, "pristine", "files.list"), encoding="utf-8",
+              errors="surrogateescape") as f:
+        pristine = set(f.read().splitlines())
+    paths = set()
     drive_c = os.path.join(prefix, "drive_c")
+    for top, dirnames, filenames in os.walk(drive_c):
+        for name in dirnames + filenames:
+            path = os.path.join(top, name)
+            if os.path.relpath(path, prefix) not in pristine:
+                paths.add(path)
+    # An installation directory on another drive has no pristine list: all
+    # of it is the installation's.
+    root = drives.unix(install_dir) if install_dir else None
+    if root and os.path.isdir(root) and not root.startswith(drive_c + "/"):
+        paths.add(root)
+        for top, dirnames, filenames in os.walk(root):
+            paths.update(os.path.join(top, n) for n in dirnames + filenames)
+    return paths
 
-    def unix(path):
-        assert path[:2].upper() == "C:", path
-        return os.path.join(drive_c, *[p for p in path[3:].split("\\") if p])
 
-    now = {**read_reg(os.path.join(prefix, "system.reg")), **read_reg(os.path.join(prefix, "user.reg"))}
-    before = {**read_reg(os.path.join(bed, "pristine", "system.reg")),
-              **read_reg(os.path.join(bed, "pristine", "user.reg"))}
+def planned_sources(plan_text):
+    """{destination: source} of the Files section of a plan."""
+    sources = {}
+    for line in plan_text.splitlines():
+        m = re.fullmatch(r"  (.*)  \d+ bytes  copy of (.*)", line)
+        if m:
+            sources[m.group(1).upper()] = m.group(2)
+    return sources
+
+
+def receipt(bed, dist, plan_text=""):
+    """The receipt's text, and whether every file equals a file of dist."""
+    bed = os.path.realpath(bed)
+    prefix = os.path.join(bed, "prefix")
+    drives = Drives(prefix)
+    now, before = registry(prefix), registry(os.path.join(bed, "pristine"))
     install_dir = now.get(r"Software\Microsoft\Windows\CurrentVersion\App Paths\Tavelin.exe", {}).get("")
-    if not install_dir:
-        print("No installation found: the App Paths entry of Tavelin.exe is missing.")
-        return 1
-    install_dir = install_dir[: -len("\\Tavelin.exe")]
-    windows = "C:\\windows"
+    if install_dir and install_dir.endswith("\\Tavelin.exe"):
+        install_dir = install_dir[:-len("\\Tavelin.exe")]
+    paths = added(bed, drives, install_dir)
 
-    print("Receipt of the sample installation")
-    print("==================================")
-    print(f"Installation directory: {install_dir}\n")
+    shell = now.get(SHELL_FOLDERS, {})
+    link_folders = [drives.unix(shell[n]) for n in ("Programs", "Desktop") if shell.get(n)]
 
-    print("Files")
-    script = open(os.path.join(sample, "SETUP.INF"), "rb").read().decode("cp1252").replace("\r\n", "\n")
-    section = script.split("[Fichiers]", 1)[1].split("\n[", 1)[0]
-    all_ok = True
-    for line in section.split("\n"):
-        if not line or line.startswith(";") or "=" not in line:
-            continue
-        value = line.split("=", 1)[1].lstrip(" \t=")
-        base = install_dir
-        if value.startswith("%"):
-            value, base = value[1:], windows
-        dest, _, src = value.rpartition(";")
-        if not dest:
-            dest = src
-        target = base + "\\" + dest
-        path = unix(target)
-        same = os.path.exists(path) and open(path, "rb").read() == open(os.path.join(sample, src), "rb").read()
-        all_ok = all_ok and same
-        size = os.path.getsize(path) if os.path.exists(path) else 0
-        print(f"  {target}  {size} bytes  {'copy of ' + src if same else 'DIFFERS FROM ' + src}")
+    def is_link(path):
+        inside = any(f and (path + "/").startswith(f.rstrip("/") + "/") for f in link_folders)
+        with open(path, "rb") as f:
+            return inside and f.read(len(LINK_HEADER)) == LINK_HEADER
 
-    print("\nDirectories created")
-    root = unix(install_dir)
-    print(f"  {install_dir}")
-    below = [os.path.relpath(os.path.join(dirpath, d), root).replace("/", "\\")
-             for dirpath, dirnames, _ in os.walk(root) for d in dirnames]
-    for rel in sorted(below):
-        print(f"  {install_dir}\\{rel}")
+    files = sorted(p for p in paths if os.path.isfile(p) and not is_link(p))
+    links = sorted(p for p in paths if os.path.isfile(p) and is_link(p))
+    directories = sorted(p for p in paths if os.path.isdir(p))
 
-    folders = now.get(r"Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders", {})
-    print("\nShortcuts")
-    for folder in (folders.get("Programs", "") + "\\Tavelin", folders.get("Desktop", "")):
-        if not folder or not os.path.isdir(unix(folder)):
-            continue
-        for name in sorted(os.listdir(unix(folder))):
-            if name.lower().endswith(".lnk"):
-                target, description, icon, index = lnk_fields(os.path.join(unix(folder), name))
-                print(f"  {folder}\\{name}")
-                print(f"      target {target}; description \"{description}\"; icon {icon},{index}")
+    by_size = {}
+    for top, _, names in os.walk(dist):
+        for name in names:
+            path = os.path.join(top, name)
+            by_size.setdefault(os.path.getsize(path), []).append(os.path.relpath(path, dist))
+    expected = planned_sources(plan_text)
 
-    print("\nRegistry values written")
+    out = ["Receipt of the installation", "===========================",
+           f"Installation directory: {install_dir or '(none: the App Paths entry of Tavelin.exe is missing)'}",
+           "", "Files"]
+    all_equal = True
+    for path in sorted(files, key=drives.windows):
+        data = open(path, "rb").read()
+        alike = sorted(rel.replace("/", "\\") for rel in by_size.get(len(data), [])
+                       if open(os.path.join(dist, rel), "rb").read() == data)
+        name = drives.windows(path)
+        wanted = expected.get(name.upper())
+        if wanted in alike:
+            what = "copy of " + wanted
+        elif alike:
+            what = "copy of " + alike[0]
+        else:
+            what = "DIFFERS FROM every file of the distribution"
+            all_equal = False
+        out.append(f"  {name}  {len(data)} bytes  {what}")
+
+    out += ["", "Directories created"]
+    out += sorted(f"  {drives.windows(d)}" for d in directories)
+
+    out += ["", "Shortcuts"]
+    for path in sorted(links, key=drives.windows):
+        target, description, icon, index = lnk_fields(path)
+        out.append(f"  {drives.windows(path)}")
+        out.append(f"      target {target}; description \"{description}\"; icon {icon},{index}")
+
+    out += ["", "Registry values written"]
     for key in sorted(now):
         if not any(re.fullmatch(w, key) for w in WATCHED):
             continue
@@ -155,13 +238,18 @@ def main(bed, sample, shots):
             if before.get(key, {}).get(name) != value:
                 root_name = "HKEY_CLASSES_ROOT\\" + key[len("Software\\Classes\\"):] \
                     if key.startswith("Software\\Classes\\") else "HKEY_LOCAL_MACHINE\\" + key
-                print(f"  {root_name}  {name or '(default)'} = {value}")
+                out.append(f"  {root_name}  {name or '(default)'} = {value}")
+    return "\n".join(out) + "\n", all_equal
 
-    print(f"\nScreenshots: {os.path.abspath(shots)}")
-    for name in sorted(os.listdir(shots)):
-        print(f"  {name}")
-    return 0 if all_ok else 1
+
+def main(bed, dist, plan=None):
+    plan_text = open(plan, encoding="utf-8").read() if plan else ""
+    text, all_equal = receipt(bed, dist, plan_text)
+    sys.stdout.write(text)
+    return 0 if all_equal else 1
 
 
 if __name__ == "__main__":
-    sys.exit(main(*sys.argv[1:4]))
+    if len(sys.argv) not in (3, 4):
+        sys.exit(__doc__)
+    sys.exit(main(*sys.argv[1:]))

@@ -1,6 +1,7 @@
-/* The command line, the program's exit codes and streams, and the helpers
-   for code page 1252 and Windows names. */
+/* The command line, the program's exit codes and streams, files that are no
+   script, and the helpers for code page 1252 and Windows names. */
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -32,51 +33,89 @@ TEST(CheckerCommandLine, ArgumentsNotUnderstoodAreRefused)
         {"--bavard", d.Script()},
         {d.Script(), d.Script()},
         {d.Script(), "--desktop"},
+        {"-Wno-bavard", d.Script()},
         {"--windows-dir=", d.Script()}, {"--programs", "C:\\\xE2\x82\xAC\xE2\x86\x92", d.Script()},
     };
     for (const auto &args : refused) {
         CheckResult r = RunChecker(args);
-        EXPECT_EQ(2, r.code) << r.err;
+        EXPECT_EQ(64, r.code) << r.err;
         EXPECT_NE(std::string::npos, r.err.find("usage: setupcheck")) << r.err;
     }
     CheckResult r = RunChecker({"--help"});
     EXPECT_EQ(0, r.code);
     EXPECT_EQ(0u, r.out.find("usage: setupcheck"));
-    r = RunChecker({d.Path("AUTRE.INF")});
-    EXPECT_EQ(2, r.code);
-    EXPECT_EQ(1, r.Count(0, "error", "cannot open")) << r.err;
+    EXPECT_NE(std::string::npos, r.out.find(" duplicate-destination ")) << "the warnings' names";
+}
+
+/* What is no script gives one error at 1:1 and exit code 2, never an abort. */
+TEST(CheckerCommandLine, FilesThatAreNoScript)
+{
+    Distribution d;
+    d.MakeDirectory("DOSSIER.INF");
+    ASSERT_EQ(0, mkfifo(d.Path("TUBE.INF").c_str(), 0600));
+    d.Write("VIDE.INF", "");
+    static const char png[] = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10\x08\x02";
+    d.Write("IMAGE.INF", std::string(png, sizeof png - 1));
+    d.Sparse("GRAND.INF", 17LL * 1024 * 1024);
+    const struct {
+        const char *name, *text;
+    } cases[] = {
+        {"ABSENT.INF", "cannot open"},   {"DOSSIER.INF", "is a directory"},
+        {"TUBE.INF", "not a regular file"}, {"VIDE.INF", "empty script"},
+        {"IMAGE.INF", "binary data"},    {"GRAND.INF", "longer than 16777216 bytes"},
+    };
+    for (const auto &c : cases) {
+        CheckResult r = RunChecker({d.Path(c.name)});
+        EXPECT_EQ(2, r.code) << c.name << ": " << r.err;
+        EXPECT_EQ(1, r.Count(1, "error", c.text)) << c.name << ": " << r.err;
+        EXPECT_EQ(1u, r.reported.size()) << c.name << ": " << r.err;
+        if (!r.reported.empty())
+            EXPECT_EQ(1, r.reported[0].column) << c.name;
+    }
 }
 
 /* The program itself: exit codes 0, 1 and 2, problems on the error stream
-   in line order. */
+   in line order as file:line:column, the warning's name behind it. */
 TEST(CheckerCommandLine, ProgramExitCodesAndStreams)
 {
     Distribution d;
     std::string correct = CorrectScript(d);
+    std::string twice = correct + "Autre=Tavelin.exe;Tavelin.exe\r\n";
     std::string directory = d.Script().substr(0, d.Script().rfind('/'));
+    std::string warning = d.Script() + ":7:7: %s: destination \"C:\\Program Files\\Tavelin\\"
+                                       "Tavelin.exe\" is already written by line 6: this copy "
+                                       "replaces it [%s]\n";
+    auto with = [&](const char *severity, const char *name) {
+        char text[512];
+        snprintf(text, sizeof text, warning.c_str(), severity, name);
+        return std::string(text);
+    };
     struct {
         std::string script;
+        std::string options;
         int code;
         std::string err;
     } runs[] = {
-        {correct, 0, ""},
-        {correct + "Autre=Tavelin.exe;Tavelin.exe\r\n", 1,
-         d.Script() + ":7: warning: destination \"Tavelin.exe\" is already written by line 6: "
-                      "this copy replaces it\n"},
-        {"[Fichiers]\r\nAutre=ABSENT\r\n", 2,
-         d.Script() + ":0: error: no section [Installer]: the program says \"La section "
+        {correct, "", 0, ""},
+        {twice, "", 1, with("warning", "-Wduplicate-destination")},
+        {twice, "-Wno-duplicate-destination", 0, ""},
+        {twice, "-Werror", 2, with("error", "-Werror=duplicate-destination")},
+        {"[Fichiers]\r\nAutre=ABSENT\r\n", "", 2,
+         d.Script() + ":1:1: error: no section [Installer]: the program says \"La section "
                       "[Installer] n'existe pas !\" and ends\n" +
-             d.Script() + ":2: error: source file \"ABSENT\" not found in " + directory + "\n"},
+             d.Script() + ":2:7: error: source file \"ABSENT\" not found in " + directory +
+             ": the program says \"Ne peut ouvrir\" before the backdrop, copies nothing for "
+             "this line and ends incomplete\n"},
     };
     for (const auto &run : runs) {
         d.Write("SETUP.INF", run.script);
-        std::string command = std::string(TAV_SETUPCHECK) + " " + d.Script() + " >" +
-                              d.Path("out") + " 2>" + d.Path("err");
+        std::string command = std::string(TAV_SETUPCHECK) + " " + run.options + " " + d.Script() +
+                              " >" + d.Path("out") + " 2>" + d.Path("err");
         int status = std::system(command.c_str());
         ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(run.code, WEXITSTATUS(status));
+        EXPECT_EQ(run.code, WEXITSTATUS(status)) << run.options;
         EXPECT_EQ("", Slurp(d.Path("out")));
-        EXPECT_EQ(run.err, Slurp(d.Path("err")));
+        EXPECT_EQ(run.err, Slurp(d.Path("err"))) << run.options;
     }
 }
 
@@ -101,10 +140,13 @@ TEST(CheckerHelpers, WindowsNamesInTheDistribution)
     d.MakeDirectory("Docs");
     d.Write("Docs/Lisez.txt", "12345");
     EXPECT_EQ(DistKind::File, DistLookup(d.Path(""), "docs\\LISEZ.TXT").kind);
-    EXPECT_EQ(5, DistLookup(d.Path(""), "Docs\\..\\Docs\\\\Lisez.txt. .").size);
+    EXPECT_EQ("Docs\\Lisez.txt", DistLookup(d.Path(""), "docs/LISEZ.TXT").name);
+    EXPECT_EQ(5, DistLookup(d.Path(""), "Docs.\\..\\Docs\\\\Lisez.txt. .").size);
     EXPECT_EQ(DistKind::Directory, DistLookup(d.Path(""), "DOCS").kind);
     EXPECT_EQ(DistKind::Directory, DistLookup(d.Path(""), "").kind);
     EXPECT_EQ(DistKind::Missing, DistLookup(d.Path(""), "Docs\\ Lisez.txt").kind);
+    EXPECT_EQ(DistKind::Missing, DistLookup(d.Path(""), "Docs \\Lisez.txt").kind)
+        << "a blank ends no directory's name";
     EXPECT_EQ(DistKind::Missing, DistLookup(d.Path(""), "Lisez.txt").kind);
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -33,14 +34,15 @@ TEST(CheckerSample, PlanCopiesEveryFileWithItsSize)
 {
     CheckResult r = RunChecker({"--plan", sample + "/SETUP.INF"});
     EXPECT_EQ(0, r.code) << r.err;
+    /* sorted by name */
     struct {
         std::string destination, source;
     } copies[] = {
-        {program + "\\Tavelin.exe", "Tavelin.exe"},
-        {program + "\\Lisezmoi.txt", "Lisezmoi.txt"},
-        {program + "\\Licence.txt", "LICENCE.TXT"},
-        {program + "\\Exemples\\Bonjour.txt", "BONJOUR.TXT"},
         {program + "\\Dictionnaires\\Francais.dic", "FRANCAIS.DIC"},
+        {program + "\\Exemples\\Bonjour.txt", "BONJOUR.TXT"},
+        {program + "\\Licence.txt", "LICENCE.TXT"},
+        {program + "\\Lisezmoi.txt", "Lisezmoi.txt"},
+        {program + "\\Tavelin.exe", "Tavelin.exe"},
         {"C:\\windows\\TAVELIN.INI", "TAVELIN.INI"},
     };
     std::vector<std::string> expected;
@@ -56,7 +58,7 @@ TEST(CheckerSample, PlanCopiesEveryFileWithItsSize)
     EXPECT_NE(std::string::npos,
               r.out.find("Required size: " + std::to_string((total + 1023) / 1024) + " Kb\n"));
     std::vector<std::string> directories = {"  " + program, "  " + program + "\\Dictionnaires",
-                                            "  " + program + "\\Exemples"};
+                                            "  " + program + "\\Exemples", "  " + group};
     EXPECT_EQ(directories, PlanSection(r.out, "Directories created"));
 }
 
@@ -100,16 +102,53 @@ TEST(CheckerPlan, FollowsTheFolders)
     std::string dir = "D:\\Programmes\\Tavelin";
     ASSERT_GE(PlanSection(r.out, "Files").size(), 6u) << r.out;
     ASSERT_GE(PlanSection(r.out, "Shortcuts").size(), 7u) << r.out;
-    EXPECT_EQ(0u, PlanSection(r.out, "Files")[0].find("  " + dir + "\\Tavelin.exe  "));
-    EXPECT_EQ(0u, PlanSection(r.out, "Files")[5].find("  C:\\TAVELIN.INI  "));
-    EXPECT_EQ("  P:\\Tavelin\\Licence.lnk", PlanSection(r.out, "Shortcuts")[0]);
-    EXPECT_EQ("  B:\\Tavelin.lnk", PlanSection(r.out, "Shortcuts")[6]);
+    EXPECT_EQ(0u, PlanSection(r.out, "Files")[0].find("  C:\\TAVELIN.INI  "));
+    EXPECT_EQ(0u, PlanSection(r.out, "Files")[5].find("  " + dir + "\\Tavelin.exe  "));
+    EXPECT_EQ("  B:\\Tavelin.lnk", PlanSection(r.out, "Shortcuts")[0]);
+    EXPECT_EQ("  P:\\Tavelin\\Licence.lnk", PlanSection(r.out, "Shortcuts")[2]);
     /* the uninstall command does not look whether the Windows directory ends with '\' */
     EXPECT_NE(std::string::npos, r.out.find("UninstallString = C:\\\\Untave.exe /" + dir + "\n"));
 
     r = RunChecker({"--plan", "--install-dir", "E:\\\xC3\x89" "diteurs", sample + "/SETUP.INF"});
-    ASSERT_FALSE(PlanSection(r.out, "Directories created").empty()) << r.out;
-    EXPECT_EQ("  E:\\\xC3\x89" "diteurs", PlanSection(r.out, "Directories created")[0]);
+    std::vector<std::string> made = PlanSection(r.out, "Directories created");
+    EXPECT_NE(made.end(), std::find(made.begin(), made.end(), "  E:\\\xC3\x89" "diteurs")) << r.out;
+}
+
+/* The installation directory as the Directory dialog makes it of what is
+   typed, and only the directories the program makes below it. */
+TEST(CheckerPlan, DirectoriesTheProgramMakes)
+{
+    Distribution d;
+    d.Write("UN.TXT", "1");
+    std::string script = "[Installer]\r\nApplication=Essai\r\nTitre=Essai\r\n[Fichiers]\r\n"
+                         "A=a\\un.txt;UN.TXT\r\nB=..\\haut\\deux.txt;UN.TXT\r\n"
+                         "C=x:y\\trois.txt;UN.TXT\r\n";
+    const struct {
+        const char *typed, *installDir;
+        std::vector<std::string> files, directories;
+        int outside; /* "..\\haut" leaves the installation directory */
+    } cases[] = {
+        {"Prog", "D:\\Setup\\Prog",
+         {"  D:\\Setup\\Prog\\a\\un.txt", "  D:\\Setup\\haut\\deux.txt"},
+         {"  D:\\Setup\\Prog", "  D:\\Setup\\Prog\\a", "  D:\\Setup\\haut"}, 1},
+        {"\\Prog", "D:\\Prog", {"  D:\\Prog\\a\\un.txt", "  D:\\haut\\deux.txt"},
+         {"  D:\\Prog", "  D:\\Prog\\a", "  D:\\haut"}, 1},
+        {"C:\\", "C:\\", {"  C:\\a\\un.txt", "  C:\\haut\\deux.txt"}, {"  C:\\a", "  C:\\haut"}, 0},
+    };
+    for (const auto &c : cases) {
+        CheckResult r = d.Check(script, {"--plan", "--install-dir", c.typed, "--current-dir",
+                                         "D:\\Setup"});
+        EXPECT_NE(std::string::npos,
+                  r.out.find(std::string("Installation directory: ") + c.installDir + "\n"))
+            << r.out;
+        std::vector<std::string> files;
+        for (const std::string &line : PlanSection(r.out, "Files"))
+            files.push_back(line.substr(0, line.find("  1 bytes")));
+        EXPECT_EQ(c.files, files) << c.typed;
+        EXPECT_EQ(c.directories, PlanSection(r.out, "Directories created")) << c.typed;
+        EXPECT_EQ(c.outside, r.Count(6, "outside-installation", "haut")) << r.err;
+        EXPECT_EQ(1, r.Count(7, "error", "':'")) << r.err;
+    }
 }
 
 TEST(CheckerPlan, FollowsTheScript)
@@ -126,7 +165,8 @@ TEST(CheckerPlan, FollowsTheScript)
     EXPECT_EQ(2, r.code) << "the missing source";
     EXPECT_NE(std::string::npos, r.out.find("Required size: 2 Kb\n"));
     EXPECT_EQ(3u, PlanSection(r.out, "Files").size()) << r.out;
-    std::vector<std::string> directories = {"  C:\\E", "  C:\\E\\a", "  C:\\E\\b", "  C:\\E\\b\\c"};
+    std::vector<std::string> directories = {"  C:\\E", "  C:\\E\\a", "  C:\\E\\b", "  C:\\E\\b\\c",
+                                            "  " + group.substr(0, group.size() - 7) + "Essai"};
     EXPECT_EQ(directories, PlanSection(r.out, "Directories created"));
     std::string programs =
         "  C:\\users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";

@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -11,11 +12,13 @@
 
 #include "tools/checker/cli.h"
 
-int CheckResult::Count(int line, const std::string &severity, const std::string &text) const
+int CheckResult::Count(int line, const std::string &kind, const std::string &text) const
 {
     int n = 0;
     for (const Reported &r : reported) {
-        if (r.line == line && r.severity == severity && r.message.find(text) != std::string::npos)
+        bool sort = kind == "error" ? r.severity == "error" && r.warning.empty()
+                                    : r.warning == kind;
+        if (r.line == line && sort && r.message.find(text) != std::string::npos)
             n++;
     }
     return n;
@@ -47,6 +50,12 @@ void Distribution::MakeDirectory(const std::string &name) const
     EXPECT_EQ(0, mkdir(Path(name).c_str(), 0755)) << Path(name);
 }
 
+void Distribution::Sparse(const std::string &name, long long size) const
+{
+    Write(name, "");
+    EXPECT_EQ(0, truncate(Path(name).c_str(), (off_t)size)) << Path(name);
+}
+
 CheckResult Distribution::Check(const std::string &script,
                                 const std::vector<std::string> &options) const
 {
@@ -66,18 +75,27 @@ CheckResult RunChecker(const std::vector<std::string> &args)
     std::istringstream lines(result.err);
     std::string line;
     while (std::getline(lines, line)) {
-        /* path:line: severity: message */
+        /* path:line:column: severity: message [-Wname] */
         size_t severityAt = line.find(": error: ");
         if (severityAt == std::string::npos)
             severityAt = line.find(": warning: ");
         if (severityAt == std::string::npos)
             continue;
-        size_t lineAt = line.rfind(':', severityAt - 1);
+        size_t columnAt = line.rfind(':', severityAt - 1);
+        size_t lineAt = line.rfind(':', columnAt - 1);
         Reported r;
-        r.line = atoi(line.substr(lineAt + 1, severityAt - lineAt - 1).c_str());
+        r.line = atoi(line.substr(lineAt + 1, columnAt - lineAt - 1).c_str());
+        r.column = atoi(line.substr(columnAt + 1, severityAt - columnAt - 1).c_str());
         size_t messageAt = line.find(": ", severityAt + 2);
         r.severity = line.substr(severityAt + 2, messageAt - severityAt - 2);
         r.message = line.substr(messageAt + 2);
+        size_t name = r.message.rfind(" [-W");
+        if (name != std::string::npos && r.message.back() == ']') {
+            r.warning = r.message.substr(name + 4, r.message.size() - name - 5);
+            if (r.warning.compare(0, 6, "error=") == 0)
+                r.warning = r.warning.substr(6);
+            r.message.resize(name);
+        }
         result.reported.push_back(r);
     }
     return result;

@@ -7,8 +7,10 @@
 /* One problem as the checker prints it. */
 struct Reported {
     int line;
-    std::string severity;
-    std::string message;
+    int column;
+    std::string severity; /* "error" or "warning" */
+    std::string message;  /* without the warning's name */
+    std::string warning;  /* the name in [-Wname] or [-Werror=name], or "" */
 };
 
 struct CheckResult {
@@ -17,8 +19,9 @@ struct CheckResult {
     std::string err;
     std::vector<Reported> reported;
 
-    /* How many problems of that severity at that line mention the text. */
-    int Count(int line, const std::string &severity, const std::string &text = "") const;
+    /* How many problems at that line mention the text: errors when kind is
+       "error", else warnings of that name. */
+    int Count(int line, const std::string &kind, const std::string &text = "") const;
 };
 
 /* A distribution directory of its own, removed afterwards. */
@@ -33,6 +36,8 @@ public:
     std::string Script() const { return Path("SETUP.INF"); }
     void Write(const std::string &name, const std::string &bytes) const;
     void MakeDirectory(const std::string &name) const;
+    /* A file of size bytes that holds no disk space. */
+    void Sparse(const std::string &name, long long size) const;
 
     /* Writes the script (cp1252 bytes) and runs the checker on it. */
     CheckResult Check(const std::string &script,

@@ -3,10 +3,10 @@
 # tools/sign.sh and a throw-away certificate, checks the signature against that certificate,
 # that one changed byte breaks it, that removing it gives back the unsigned
 # bytes and that a wrong password or a missing certificate signs nothing,
-# then plays the whole sample installation with the signed copy.
-#   signed_sample.sh SOURCE_DIR BUILD_DIR BED_DIR
+# then rehearses the whole sample installation with the signed copy.
+#   signed_sample.sh SOURCE_DIR BUILD_DIR BED_DIR SETUPCHECK
 set -eu
-source=$1 build=$2 bed=$3
+source=$1 build=$2 bed=$3 setupcheck=$4
 sign="$source/tools/sign.sh"
 work=$(mktemp -d "$build/signing.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -47,7 +47,9 @@ cmp -s "$exe" "$work/changed.exe" && fail "the byte at $offset was not changed"
 osslsigncode verify -CAfile "$work/cert.pem" -in "$work/changed.exe" >/dev/null 2>&1 &&
     fail "a SETUP.EXE with one byte changed still verifies"
 
-"$source/tools/play-sample.sh" "$bed" "$build" "$work/shots" "$work/sample"
-python3 "$source/tools/receipt.py" "$bed" "$work/sample" "$work/shots" >"$work/receipt.txt" ||
-    { cat "$work/receipt.txt"; fail "the signed SETUP.EXE installed files that differ from the distribution"; }
+python3 "$source/tools/rehearse.py" --bed "$bed" --setup-exe "$exe" \
+    --userdriver "$build/userdriver.exe" --setupcheck "$setupcheck" --stage "$work/stage" \
+    --shots "$work/shots" --scenario "$source/sample/accept-defaults.scenario" \
+    "$work/sample" >"$work/rehearsal.txt" ||
+    { cat "$work/rehearsal.txt"; fail "the signed SETUP.EXE did not install the sample as planned"; }
 echo "signed, verified, refused once changed, and installed the sample"

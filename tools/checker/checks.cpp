@@ -1,11 +1,13 @@
 #include "tools/checker/checks.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include <fstream>
 
 #include "script/scan.h"
 #include "tools/checker/cp1252.h"
+#include "tools/checker/winpath.h"
 #include "ui/bmpcheck.h"
 #include "util/text.h"
 
@@ -22,10 +24,29 @@ static const char keyDirectory[] = "R\xE9pertoire";
 static const char keySuffixes[] = "Suffixes";
 static const char directoryInUtf8[] = "R\xC3\xA9pertoire";
 
-/* The program's text buffers hold 128 bytes, terminator included. */
-static const int textCapacity = 128;
+const char *const checkWarnings[] = {
+    "undefined-byte", "utf8", "lone-cr",
+    "repeated-section", "section-prefix", "section-case", "unknown-section", "indented-header",
+    "key-prefix", "key-case", "indented-key", "unknown-key", "empty-key", "repeated-key",
+    "no-equals", "cut", "no-application", "no-title",
+    "semicolons", "rooted-destination", "windows-subdirectory", "duplicate-destination",
+    "outside-installation", "size",
+    "shortcut-never-made", "lnk", "not-installed", "icon-percent", "icon-index",
+    "duplicate-shortcut",
+    "suffix-dot", "suffix-separator",
+    nullptr,
+};
 
-/* Whether the line starts, after its blanks, with "Répertoire" in UTF-8. */
+bool CheckIsWarning(const std::string &name)
+{
+    for (const char *const *w = checkWarnings; *w != nullptr; w++) {
+        if (name == *w)
+            return true;
+    }
+    return false;
+}
+
+/* Whether the line starts, after its blanks, with "RÃ©pertoire" in UTF-8. */
 static bool StartsWithUtf8Directory(const std::string &line)
 {
     size_t first = line.find_first_not_of(" \t");
@@ -47,7 +68,7 @@ struct EntryLine {
     bool hasEquals;
 
     std::string Key() const { return std::string(line, (size_t)keyLength); }
-    std::string Value() const { return std::string(value, (size_t)valueLength); }
+    int ValueColumn() const { return (int)(value - line) + 1; }
     bool IsBlankOrComment() const { return contentLength == 0 || line[0] == ';'; }
     bool IsBlanksOnly() const
     {
@@ -64,9 +85,14 @@ struct Checker {
     ScriptModel &model;
     std::vector<Diagnostic> &out;
 
-    void Add(int line, Severity severity, const std::string &message)
+    void Add(int line, int column, const char *warning, const std::string &message)
     {
-        out.push_back(Diagnostic{line, severity, message});
+        out.push_back(Diagnostic{line, column, warning != nullptr ? Severity::Warning : Severity::Error,
+                                 warning, message});
+    }
+    void AddAt(size_t offset, const char *warning, const std::string &message)
+    {
+        Add(file.LineOf(offset), file.ColumnOf(offset), warning, message);
     }
 
     std::string Quote(const std::string &bytes) const
@@ -101,76 +127,103 @@ struct Checker {
         }
     }
 
+    bool CheckWholeFile();
     void CheckEncoding();
     void CheckHeaders();
-    bool FindSection(const char *name, int *offset);
     void CheckSettings(const char *section, int offset, const char *const *keys,
                        ScriptSetting *const *settings, int count, bool skipEmpty);
     void CheckBitmap();
     void CheckFiles(int offset);
+    void CheckName(const EntryLine &e, const std::string &name, const std::string &what);
     void CheckGroup(int offset);
     void CheckSuffixes();
-    bool Installed(const std::string &name) const;
+    void CheckCut(const EntryLine &e, int valueLength);
 };
+
+/* An empty or binary file: one error, and nothing else is looked at. */
+bool Checker::CheckWholeFile()
+{
+    const std::string &bytes = file.bytes;
+    if (bytes.empty()) {
+        Add(1, 1, nullptr,
+            "empty script: the program says \"La section [Installer] n'existe pas !\" and ends");
+        return false;
+    }
+    size_t sample = bytes.size() < 4096 ? bytes.size() : 4096;
+    size_t controls = 0;
+    for (size_t i = 0; i < sample; i++) {
+        unsigned char c = (unsigned char)bytes[i];
+        if ((c < 32 && c != '\t' && c != '\r' && c != '\n') || c == 127)
+            controls++;
+    }
+    if (controls * 10 > sample) {
+        Add(1, 1, nullptr,
+            "binary data, not a setup script: " + std::to_string(controls) + " of its first " +
+                std::to_string(sample) + " bytes are control characters");
+        return false;
+    }
+    return true;
+}
 
 void Checker::CheckEncoding()
 {
     const std::string &bytes = file.bytes;
     bool bom = bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
     if (bom)
-        Add(1, Severity::Error,
+        Add(1, 1, nullptr,
             "UTF-8 byte-order mark: the first line does not start with its first character "
             "and is not read as written; save the script in code page 1252 without a mark");
 
     const std::string &text = file.text;
     if (text.find('\n') == std::string::npos && text.find('\r') != std::string::npos)
-        Add(0, Severity::Error,
+        Add(1, 1, nullptr,
             "line ends are CR alone: the whole file is one single line and nothing in it is "
             "read; use CR LF or LF");
 
     if (file.hasZero) {
         size_t zero = text.size();
-        int line = file.LineOf(zero);
-        int after = file.LineCount() - line;
-        Add(line, Severity::Error,
-            "zero byte: the text ends here" +
-                (after > 0 ? " and the " + std::to_string(after) + " line(s) after it are not read"
-                           : std::string(" and the rest of the line is not read")));
+        int after = file.LineCount() - file.LineOf(zero);
+        AddAt(zero, nullptr,
+              "zero byte: the text ends here" +
+                  (after > 0 ? " and the " + std::to_string(after) + " line(s) after it are not read"
+                             : std::string(" and the rest of the line is not read")));
     }
 
     for (size_t start = 0; start < text.size();) {
         int content;
         int end = ScriptLineEnd(text.c_str() + start, &content);
         std::string line = text.substr(start, (size_t)content);
-        int number = file.LineOf(start);
+        size_t skip = start == 0 && bom ? 3 : 0;
 
         std::string undefined;
-        for (unsigned char c : line) {
+        size_t firstUndefined = 0;
+        for (size_t i = 0; i < line.size(); i++) {
+            unsigned char c = (unsigned char)line[i];
             if (Cp1252IsUndefined(c)) {
                 char hex[8];
                 snprintf(hex, sizeof hex, " 0x%02X", c);
+                if (undefined.empty())
+                    firstUndefined = i;
                 undefined += hex;
             }
         }
         if (!undefined.empty())
-            Add(number, Severity::Warning,
-                "byte(s)" + undefined + " name no character in code page 1252");
+            AddAt(start + firstUndefined, "undefined-byte",
+                  "byte(s)" + undefined + " name no character in code page 1252");
 
         if (StartsWithUtf8Directory(line)) {
-            Add(number, Severity::Error,
-                "\"R\xC3\xA9pertoire\" is written in UTF-8 (0xC3 0xA9) and never matches the key; "
-                "save the script in code page 1252, where \xC3\xA9 is the single byte 0xE9");
-        } else if (!line.empty() && line[0] != ';' &&
-                   Cp1252LooksUtf8(line, start == 0 && bom ? 3 : 0)) {
-            Add(number, Severity::Warning,
-                "text looks UTF-8 encoded: the program reads it in code page 1252 and shows " +
-                    Quote(line.substr(start == 0 && bom ? 3 : 0)));
+            AddAt(start + line.find(directoryInUtf8), nullptr,
+                  "\"R\xC3\xA9pertoire\" is written in UTF-8 (0xC3 0xA9) and never matches the "
+                  "key; save the script in code page 1252, where \xC3\xA9 is the single byte 0xE9");
+        } else if (!line.empty() && line[0] != ';' && Cp1252LooksUtf8(line, skip)) {
+            AddAt(start, "utf8",
+                  "text looks UTF-8 encoded: the program reads it in code page 1252 and shows " +
+                      Quote(line.substr(skip)));
         }
 
         size_t cr = line.find('\r');
         if (cr != std::string::npos && text.find('\n') != std::string::npos)
-            Add(number, Severity::Warning,
-                "CR not followed by LF is no line end: it stays in the line");
+            AddAt(start + cr, "lone-cr", "CR not followed by LF is no line end: it stays in the line");
         start += (size_t)(content + end);
     }
 }
@@ -216,15 +269,14 @@ void Checker::CheckHeaders()
             if (known != nullptr) {
                 int first = 0;
                 ScriptSeekSection(Text(), known, &first);
-                size_t after = start;
-                if ((size_t)first != after) {
+                if ((size_t)first != start) {
                     /* the first header is the line just before the section */
                     int firstLine = file.LineOf((size_t)first - 1);
-                    Add(number, Severity::Warning,
+                    Add(number, 1, "repeated-section",
                         "section [" + Cp1252ToUtf8(known) + "] repeated: only the first, at line " +
                             std::to_string(firstLine) + ", is read; this one is ignored");
                 } else if (name != known) {
-                    Add(number, Severity::Warning,
+                    Add(number, 1, "section-prefix",
                         "header " + Quote(bytes) + " is read as [" + Cp1252ToUtf8(known) +
                             "]: section names match by their beginning");
                 }
@@ -236,11 +288,11 @@ void Checker::CheckHeaders()
                     lookalike = k;
             }
             if (lookalike != nullptr)
-                Add(number, Severity::Warning,
+                Add(number, 1, "section-case",
                     "header " + Quote(bytes) + " is not [" + Cp1252ToUtf8(lookalike) +
                         "]: section names are case-sensitive; this section is not read");
             else
-                Add(number, Severity::Warning,
+                Add(number, 1, "unknown-section",
                     "section [" + Cp1252ToUtf8(name) + "] is not read by the program");
             continue;
         }
@@ -248,18 +300,25 @@ void Checker::CheckHeaders()
         size_t first = bytes.find_first_not_of(" \t");
         if (first != std::string::npos && first > 0 && bytes[first] == '[' &&
             bytes.find('=') == std::string::npos)
-            Add(number, Severity::Warning,
+            Add(number, (int)first + 1, "indented-header",
                 "indented header " + Quote(bytes) +
                     " is no header: a header starts in the first column; this line is an entry "
                     "of the section above");
     }
 }
 
-bool Checker::FindSection(const char *name, int *offset)
+/* A key or value longer than the program's 127 characters. */
+void Checker::CheckCut(const EntryLine &e, int valueLength)
 {
-    if (ScriptSeekSection(Text(), name, offset) == 0)
-        return true;
-    return false;
+    const int most = ENTRY_TEXT_CAPACITY - 1;
+    if (e.keyLength > most)
+        Add(e.number, most + 1, "cut",
+            "key longer than 127 characters (" + std::to_string(e.keyLength) +
+                "): it is cut to 127");
+    if (valueLength > most)
+        Add(e.number, e.ValueColumn() + e.valueLength - valueLength + most, "cut",
+            "value longer than 127 characters (" + std::to_string(valueLength) +
+                "): it is cut to 127");
 }
 
 void Checker::CheckSettings(const char *section, int offset, const char *const *keys,
@@ -280,31 +339,29 @@ void Checker::CheckSettings(const char *section, int offset, const char *const *
             const char *name = keys[matched];
             ScriptSetting *setting = settings[matched];
             if (key != name)
-                Add(e.number, Severity::Warning,
+                Add(e.number, 1, "key-prefix",
                     "key " + Quote(key) + " is read as " + Quote(name) +
                         ": keys match by their beginning");
             else if (!e.hasEquals)
-                Add(e.number, Severity::Warning,
+                Add(e.number, 1, "no-equals",
                     "line without '=' sets " + Quote(name) + " to an empty value");
-            if (e.valueLength > textCapacity - 1)
-                Add(e.number, Severity::Warning,
-                    "value longer than 127 characters (" + std::to_string(e.valueLength) +
-                        "): it is cut to 127");
+            CheckCut(e, e.valueLength);
             if (setting->line != 0)
-                Add(e.number, Severity::Warning,
+                Add(e.number, 1, "repeated-key",
                     Quote(name) + " set again: this line replaces line " +
                         std::to_string(setting->line));
-            char cut[textCapacity];
+            char cut[ENTRY_TEXT_CAPACITY];
             TextBoundedCopy(cut, sizeof cut, e.value, e.valueLength);
             setting->value = cut;
             setting->line = e.number;
+            setting->column = e.ValueColumn();
             return;
         }
 
         if (StartsWithUtf8Directory(key))
             return; /* reported with the encoding */
         if (e.keyLength == 0) {
-            Add(e.number, Severity::Warning, "line with an empty key sets nothing");
+            Add(e.number, 1, "empty-key", "line with an empty key sets nothing");
             return;
         }
         size_t first = key.find_first_not_of(" \t");
@@ -314,25 +371,25 @@ void Checker::CheckSettings(const char *section, int offset, const char *const *
         for (int k = 0; k < count; k++) {
             std::string name = keys[k];
             if (first > 0 && trimmed.compare(0, name.size(), name) == 0) {
-                Add(e.number, Severity::Warning,
+                Add(e.number, 1, "indented-key",
                     "indented key " + Quote(key) +
                         " sets nothing: keys are read from the first column only");
                 return;
             }
             if (StartsWithNoCase(trimmed, name)) {
-                Add(e.number, Severity::Warning,
+                Add(e.number, 1, "key-case",
                     "key " + Quote(key) + " sets nothing: keys are case-sensitive (write " +
                         Quote(name) + ")");
                 return;
             }
         }
         if (section == sectionSettings && StartsWithNoCase(trimmed, "Repertoire")) {
-            Add(e.number, Severity::Warning,
+            Add(e.number, 1, "unknown-key",
                 "key " + Quote(key) + " sets nothing: the key is " + Quote(keyDirectory) +
                     ", with the byte 0xE9");
             return;
         }
-        Add(e.number, Severity::Warning,
+        Add(e.number, 1, "unknown-key",
             "unknown key " + Quote(key) + " in [" + Cp1252ToUtf8(section) + "] sets nothing");
     });
 }
@@ -342,54 +399,65 @@ void Checker::CheckBitmap()
     const ScriptSetting &bitmap = model.bitmap;
     if (bitmap.line == 0 || bitmap.value.empty())
         return;
+    int line = bitmap.line, column = bitmap.column;
     std::string name = Quote(bitmap.value);
     DistEntry found = DistLookup(file.directory, bitmap.value);
     if (found.kind == DistKind::Missing) {
-        Add(bitmap.line, Severity::Error, "picture " + name + " not found in " + file.directory);
+        Add(line, column, nullptr, "picture " + name + " not found in " + file.directory);
         return;
     }
     if (found.kind == DistKind::Directory) {
-        Add(bitmap.line, Severity::Error, "picture " + name + " is a directory");
+        Add(line, column, nullptr, "picture " + name + " is a directory");
         return;
     }
+    /* Only the headers are read: the picture may be of any size. */
     std::ifstream in(found.path, std::ios::binary);
-    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string data(14, '\0');
+    in.read(&data[0], (std::streamsize)data.size());
+    data.resize((size_t)in.gcount());
+    long long size = found.size;
     const unsigned char *bytes = (const unsigned char *)data.data();
     if (data.size() < 14) {
-        Add(bitmap.line, Severity::Error,
-            "picture " + name + " is too short for a BMP file header (" +
-                std::to_string(data.size()) + " bytes)");
+        Add(line, column, nullptr,
+            "picture " + name + " is too short for a BMP file header (" + std::to_string(size) +
+                " bytes)");
         return;
     }
     unsigned offBits = BitmapRead32(bytes + 10);
     if (BitmapCheckOffset(offBits) != 0) {
-        Add(bitmap.line, Severity::Error,
+        Add(line, column, nullptr,
             "picture " + name + " refused: its pixel offset " + std::to_string(offBits) +
                 " leaves no room for the information header");
         return;
     }
     unsigned infoSize = offBits - 14;
+    if (size >= (long long)offBits) {
+        data.resize(offBits);
+        in.read(&data[14], (std::streamsize)infoSize);
+        data.resize(14 + (size_t)in.gcount());
+        bytes = (const unsigned char *)data.data();
+    }
     if (data.size() < (size_t)offBits) {
-        Add(bitmap.line, Severity::Error,
+        Add(line, column, nullptr,
             "picture " + name + " is short: its headers end at byte " + std::to_string(offBits) +
-                ", the file at " + std::to_string(data.size()));
+                ", the file at " + std::to_string(size));
         return;
     }
     unsigned pixelBytes = 0;
     if (BitmapCheckInfo(bytes + 14, infoSize, &pixelBytes) != 0) {
         unsigned bits = bytes[14 + 14] | bytes[14 + 15] << 8;
         unsigned compression = BitmapRead32(bytes + 14 + 16);
-        Add(bitmap.line, Severity::Error,
+        Add(line, column, nullptr,
             "picture " + name + " refused (" + std::to_string(bits) + " bits, compression " +
                 std::to_string(compression) +
                 "): the program shows only BMP pictures of 1, 4, 8, 16, 24 or 32 bits, "
                 "uncompressed, RLE8, RLE4 or bit fields, with sound headers");
         return;
     }
-    if (data.size() - offBits < pixelBytes)
-        Add(bitmap.line, Severity::Error,
+    if (size - offBits < (long long)pixelBytes)
+        Add(line, column, nullptr,
             "picture " + name + " is short: " + std::to_string(pixelBytes) +
-                " bytes of pixels expected, " + std::to_string(data.size() - offBits) + " present");
+                " bytes of pixels expected, " + std::to_string(size - offBits) + " present");
 }
 
 void Checker::CheckFiles(int offset)
@@ -398,92 +466,93 @@ void Checker::CheckFiles(int offset)
         if (e.keyLength == 0 && e.valueLength == 0)
             return;
         if (!e.hasEquals) {
-            Add(e.number, Severity::Error,
+            Add(e.number, 1, nullptr,
                 std::string(e.IsBlanksOnly() ? "line of blanks" : "line without '='") +
                     " is an entry naming the setup directory itself, which cannot be copied: "
                     "the installation ends incomplete");
             return;
         }
-        if (e.keyLength > textCapacity - 1)
-            Add(e.number, Severity::Warning,
-                "key longer than 127 characters (" + std::to_string(e.keyLength) +
-                    "): it is cut to 127");
 
         FileEntry entry;
         entry.line = e.number;
-        const char *value = e.value;
-        int valueLength = e.valueLength;
-        entry.toWindows = valueLength > 0 && value[0] == '%';
-        if (entry.toWindows) {
-            value++;
-            valueLength--;
-        }
-        if (valueLength > textCapacity - 1)
-            Add(e.number, Severity::Warning,
-                "value longer than 127 characters (" + std::to_string(valueLength) +
-                    "): it is cut to 127");
-        char cut[textCapacity];
-        TextBoundedCopy(cut, sizeof cut, value, valueLength);
-        const char *source = cut;
-        char *split = strrchr(cut, ';');
-        if (split != nullptr) {
-            *split = '\0';
-            source = split + 1;
-        }
-        entry.destination = cut;
-        entry.source = source;
+        char value[ENTRY_TEXT_CAPACITY];
+        entry.toWindows = EntryReadFile(e.value, e.valueLength, value, sizeof value) != 0;
+        CheckCut(e, e.valueLength - (entry.toWindows ? 1 : 0));
+        entry.column = e.ValueColumn() + (entry.toWindows ? 1 : 0);
+        std::string whole = value;
+        entry.source = EntrySplitFile(value);
+        entry.destination = value;
+        entry.sourceColumn = entry.column + (int)(whole.size() - entry.source.size());
         entry.found = DistLookup(file.directory, entry.source);
 
         if (entry.source.empty())
-            Add(e.number, Severity::Error,
+            Add(e.number, entry.sourceColumn, nullptr,
                 "no source file named: the entry names the setup directory itself, which "
                 "cannot be copied");
         else if (entry.found.kind == DistKind::Missing)
-            Add(e.number, Severity::Error,
-                "source file " + Quote(entry.source) + " not found in " + file.directory);
+            Add(e.number, entry.sourceColumn, nullptr,
+                "source file " + Quote(entry.source) + " not found in " + file.directory +
+                    ": the program says \"Ne peut ouvrir\" before the backdrop, copies nothing "
+                    "for this line and ends incomplete");
         else if (entry.found.kind == DistKind::Directory)
-            Add(e.number, Severity::Error,
+            Add(e.number, entry.sourceColumn, nullptr,
                 "source " + Quote(entry.source) + " is a directory, which cannot be copied");
-        else
-            model.totalSize += entry.found.size;
 
-        if (entry.destination.empty())
-            Add(e.number, Severity::Error,
-                "empty destination name: the destination is a directory and cannot be opened");
-        else if (entry.toWindows && entry.destination.find_first_of("\\/") != std::string::npos)
-            Add(e.number, Severity::Warning,
-                "destination " + Quote(entry.destination) +
+        if (whole.find(';') != whole.rfind(';'))
+            Add(e.number, entry.column, "semicolons",
+                "the value is split at its last ';': the destination is " +
+                    Quote(entry.destination) + " and the source " + Quote(entry.source));
+
+        const std::string &d = entry.destination;
+        entry.broken = d.empty() || d.back() == '\\' || d.back() == '/' ||
+                       (d.size() >= 2 && d[1] == ':');
+        if (d.empty())
+            Add(e.number, entry.column, nullptr,
+                "empty destination name: the destination is a directory and cannot be opened "
+                "(\"Ne peut ouvrir\")");
+        else if (d.back() == '\\' || d.back() == '/')
+            Add(e.number, entry.column, nullptr,
+                "destination " + Quote(d) + " ends with a separator: it names a directory, "
+                "which cannot be opened as a file (\"Ne peut ouvrir\")");
+        if (!d.empty() && (d[0] == '\\' || d[0] == '/'))
+            Add(e.number, entry.column, "rooted-destination",
+                "destination " + Quote(d) + " starts with a separator: it is still put under the " +
+                    (entry.toWindows ? "Windows" : "installation") + " directory, not at the root");
+        else if (d.size() >= 2 && d[1] == ':')
+            Add(e.number, entry.column, nullptr,
+                "destination " + Quote(d) + " names a drive: it is put under the " +
+                    (entry.toWindows ? "Windows" : "installation") +
+                    " directory, where ':' cannot be part of a name, and the copy fails");
+        if (entry.toWindows && WinPathResolve(d).parts.size() > 1)
+            Add(e.number, entry.column, "windows-subdirectory",
+                "destination " + Quote(d) +
                     " has a directory: directories are not created in the Windows directory, "
                     "and the copy fails unless it exists");
-
-        for (const FileEntry &before : model.files) {
-            if (before.toWindows == entry.toWindows && !entry.destination.empty() &&
-                Cp1252EqualNoCase(before.destination, entry.destination)) {
-                Add(e.number, Severity::Warning,
-                    "destination " + Quote(entry.destination) + " is already written by line " +
-                        std::to_string(before.line) + ": this copy replaces it");
-                break;
-            }
-        }
         model.files.push_back(entry);
     });
 }
 
-/* Whether a name relative to the installation directory is a file copied
-   there, or one of the directories made for them. */
-bool Checker::Installed(const std::string &name) const
+/* A shortcut's file name, which the shell saves in the group folder and on
+   the desktop. */
+void Checker::CheckName(const EntryLine &e, const std::string &name, const std::string &what)
 {
-    for (const FileEntry &f : model.files) {
-        if (f.toWindows)
-            continue;
-        if (Cp1252EqualNoCase(f.destination, name))
-            return true;
-        for (size_t i = 0; i < f.destination.size(); i++) {
-            if (f.destination[i] == '\\' && Cp1252EqualNoCase(f.destination.substr(0, i), name))
-                return true;
+    for (const std::string &part : WinPathResolve(name).parts) {
+        std::string problem = WinNameProblem(part);
+        model.shortcuts.back().broken = !problem.empty() || WinIsDeviceName(part);
+        if (!problem.empty()) {
+            Add(e.number, 1, nullptr,
+                what + " " + Quote(name) + " holds " + problem +
+                    ", which Windows refuses in a file name: the shortcut is not made" +
+                    (model.shortcuts.size() == 1 ? ", nor the desktop one" : ""));
+            return;
+        }
+        if (WinIsDeviceName(part)) {
+            Add(e.number, 1, nullptr,
+                what + " " + Quote(name) + ": Windows takes " + Quote(part) +
+                    " for a device, and the shortcut is not made");
+            return;
         }
     }
-    return false;
 }
 
 void Checker::CheckGroup(int offset)
@@ -502,60 +571,63 @@ void Checker::CheckGroup(int offset)
         }
         std::string key = e.Key();
         if (endLine != 0) {
-            Add(e.number, Severity::Warning,
+            Add(e.number, 1, "shortcut-never-made",
                 "shortcut " + Quote(key) + " is never made: the list ends at " + ending +
                     std::to_string(endLine));
             return;
         }
         ShortcutEntry entry;
         entry.line = e.number;
-        char cut[textCapacity];
-        TextBoundedCopy(cut, sizeof cut, e.line, e.keyLength);
-        entry.name = cut;
-        TextBoundedCopy(cut, sizeof cut, e.value, e.valueLength);
-        entry.value = cut;
+        entry.column = e.ValueColumn();
+        char text[ENTRY_TEXT_CAPACITY];
+        TextBoundedCopy(text, sizeof text, e.line, e.keyLength);
+        entry.name = text;
+        TextBoundedCopy(text, sizeof text, e.value, e.valueLength);
+        int indexOffset = EntrySplitShortcut(text, &entry.fields);
         model.shortcuts.push_back(entry);
 
+        if (e.IsBlanksOnly()) {
+            model.shortcuts.back().broken = true;
+            Add(e.number, 1, "no-equals",
+                "line of blanks is not an empty line: the list goes on after it, and the "
+                "shortcut named after its blanks cannot be saved");
+            return;
+        }
         if (!e.hasEquals) {
-            Add(e.number, Severity::Warning,
-                std::string(e.IsBlanksOnly() ? "line of blanks is not an empty line: it"
-                                             : "line without '='") +
-                    " makes a shortcut named after the whole line, whose target is the "
-                    "installation directory");
+            Add(e.number, 1, "no-equals",
+                "line without '=' makes a shortcut named after the whole line, whose target is "
+                "the installation directory");
             return;
         }
         if (e.keyLength == 0) {
-            Add(e.number, Severity::Warning, "shortcut without a name: it cannot be saved");
+            model.shortcuts.back().broken = true;
+            Add(e.number, 1, nullptr,
+                "shortcut without a name: it cannot be saved, and no shortcut is made" +
+                    std::string(model.shortcuts.size() == 1 ? ", nor the desktop one" : ""));
             return;
         }
-        if (e.keyLength > textCapacity - 1)
-            Add(e.number, Severity::Warning,
-                "key longer than 127 characters (" + std::to_string(e.keyLength) +
-                    "): it is cut to 127");
-        if (e.valueLength > textCapacity - 1)
-            Add(e.number, Severity::Warning,
-                "value longer than 127 characters (" + std::to_string(e.valueLength) +
-                    "): it is cut to 127");
+        CheckCut(e, e.valueLength);
+        CheckName(e, entry.name, "shortcut name");
         if (entry.name.size() < 4 ||
             !Cp1252EqualNoCase(entry.name.substr(entry.name.size() - 4), ".lnk"))
-            Add(e.number, Severity::Warning,
+            Add(e.number, 1, "lnk",
                 "shortcut name " + Quote(entry.name) + " does not end in \".lnk\"");
 
-        const char *cursor = entry.value.c_str();
-        char field[260];
-        TextNextToken(&cursor, field, sizeof field, ',');
-        if (!Installed(field))
-            Add(e.number, Severity::Warning,
-                "target " + Quote(field) + " is not installed by [Fichiers]");
-        TextNextToken(&cursor, field, sizeof field, ',');
-        if (*cursor == '%') {
-            cursor++;
-            TextNextToken(&cursor, field, sizeof field, ',');
-            if (!Installed(field))
-                Add(e.number, Severity::Warning,
-                    "icon file " + Quote(std::string("%") + field) +
-                        " is not installed by [Fichiers]");
-        }
+        const EntryShortcut &f = entry.fields;
+        if (!f.iconInInstallDir && strchr(f.iconFile, '%') != nullptr)
+            Add(e.number, entry.column, "icon-percent",
+                "the '%' of the icon file " + Quote(f.iconFile) +
+                    " is not right after its comma: the icon file is used as written, not "
+                    "taken in the installation directory");
+        const char *index = text + indexOffset;
+        const char *p = index + strspn(index, " \t");
+        if (*p == '+' || *p == '-')
+            p++;
+        size_t digits = strspn(p, "0123456789");
+        if (*index != '\0' && (digits == 0 || p[digits + strspn(p + digits, " \t")] != '\0'))
+            Add(e.number, entry.column + indexOffset, "icon-index",
+                "icon index " + Quote(index) + " is not a number: the program takes " +
+                    std::to_string(f.iconIndex));
     });
 }
 
@@ -563,40 +635,43 @@ void Checker::CheckSuffixes()
 {
     if (model.suffixes.line == 0)
         return;
-    for (const std::string &word : SuffixWords(model.suffixes.value))
-        if (word[0] == '.')
-            Add(model.suffixes.line, Severity::Warning,
-                "suffix " + Quote(word) +
-                    " is written with its dot: the program adds one and registers " +
-                    Quote("." + word));
+    const char *list = model.suffixes.value.c_str();
+    const char *cursor = list;
+    const char *word;
+    int length;
+    while (EntryNextSuffix(&cursor, &word, &length) == 0) {
+        std::string w(word, (size_t)length);
+        char key[ENTRY_TEXT_CAPACITY + 1];
+        EntrySuffixKey(key, sizeof key, word, length);
+        model.suffixWords.push_back(w);
+        int column = model.suffixes.column + (int)(word - list);
+        if (w[0] == '.')
+            Add(model.suffixes.line, column, "suffix-dot",
+                "suffix " + Quote(w) + " is written with its dot: the program adds one and registers " +
+                    Quote(key));
+        if (w.find_first_of(",;") != std::string::npos)
+            Add(model.suffixes.line, column, "suffix-separator",
+                "suffixes are separated by blanks only: " + Quote(w) + " is one suffix, " +
+                    Quote(key));
+        else if (w.find('\\') != std::string::npos)
+            Add(model.suffixes.line, column, "suffix-separator",
+                "suffix " + Quote(w) + " holds a '\\': the program makes the key " + Quote(key) +
+                    " below the key of what comes before it");
+    }
 }
 
 } // namespace
 
-std::vector<std::string> SuffixWords(const std::string &list)
-{
-    std::vector<std::string> words;
-    size_t p = 0;
-    for (;;) {
-        while (p < list.size() && (list[p] == ' ' || list[p] == '\t'))
-            p++;
-        if (p == list.size())
-            return words;
-        size_t start = p;
-        while (p < list.size() && list[p] != ' ' && list[p] != '\t')
-            p++;
-        words.push_back(list.substr(start, p - start));
-    }
-}
-
 void CheckScript(const ScriptFile &file, ScriptModel *model, std::vector<Diagnostic> *diagnostics)
 {
     Checker c{file, *model, *diagnostics};
+    if (!c.CheckWholeFile())
+        return;
     c.CheckEncoding();
     c.CheckHeaders();
 
     int offset = 0;
-    model->hasSettings = c.FindSection(sectionSettings, &offset);
+    model->hasSettings = ScriptSeekSection(file.text.c_str(), sectionSettings, &offset) == 0;
     if (model->hasSettings) {
         int headerLine = offset > 0 ? file.LineOf((size_t)offset - 1) : 1;
         static const char *const keys[] = {keyBitmap, keyApplication, keyTitle, keyDirectory};
@@ -604,32 +679,35 @@ void CheckScript(const ScriptFile &file, ScriptModel *model, std::vector<Diagnos
                                            &model->directory};
         c.CheckSettings(sectionSettings, offset, keys, settings, 4, false);
         if (model->application.line == 0)
-            c.Add(headerLine, Severity::Warning,
+            c.Add(headerLine, 1, "no-application",
                   "no \"Application\": the proposed directory, the Start-menu group and the "
                   "uninstall entry have no name");
         if (model->title.line == 0)
-            c.Add(headerLine, Severity::Warning,
+            c.Add(headerLine, 1, "no-title",
                   "no \"Titre\": the backdrop, the dialogs and the messages have no caption");
         c.CheckBitmap();
     } else {
-        c.Add(0, Severity::Error,
+        c.Add(1, 1, nullptr,
               "no section [Installer]: the program says \"La section [Installer] n'existe pas !\" "
               "and ends");
     }
 
-    model->hasFiles = c.FindSection(sectionFiles, &offset);
-    if (model->hasFiles)
+    model->hasFiles = ScriptSeekSection(file.text.c_str(), sectionFiles, &offset) == 0;
+    if (model->hasFiles) {
+        model->filesLine = offset > 0 ? file.LineOf((size_t)offset - 1) : 1;
         c.CheckFiles(offset);
-    else
-        c.Add(0, Severity::Error,
+    } else {
+        c.Add(1, 1, nullptr,
               "no section [Fichiers]: the program says \"La section [Fichiers] n'existe pas !\" "
               "and ends");
+    }
 
-    model->hasGroup = c.FindSection(sectionGroup, &offset);
+    model->hasGroup = ScriptSeekSection(file.text.c_str(), sectionGroup, &offset) == 0;
     if (model->hasGroup)
         c.CheckGroup(offset);
 
-    model->hasRegistration = c.FindSection(sectionRegistration, &offset);
+    model->hasRegistration =
+        ScriptSeekSection(file.text.c_str(), sectionRegistration, &offset) == 0;
     if (model->hasRegistration) {
         static const char *const keys[] = {keySuffixes};
         ScriptSetting *const settings[] = {&model->suffixes};

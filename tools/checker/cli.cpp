@@ -4,47 +4,57 @@
 
 #include "tools/checker/checks.h"
 #include "tools/checker/cp1252.h"
-#include "tools/checker/plan.h"
-#include "tools/checker/scriptfile.h"
 
 static const char usage[] =
-    "usage: setupcheck [--plan] [--install-dir DIR] [--windows-dir DIR] [--programs DIR]\n"
-    "                  [--desktop DIR] [--program-files DIR] path/to/SETUP.INF\n"
+    "usage: setupcheck [--plan] [--install-dir DIR] [--current-dir DIR] [--windows-dir DIR]\n"
+    "                  [--programs DIR] [--desktop DIR] [--program-files DIR]\n"
+    "                  [-Wno-NAME]... [-Werror] path/to/SETUP.INF\n"
     "Checks a setup script and its distribution directory (the script's directory).\n"
-    "Problems are printed on the standard error as file:line: severity: message.\n"
+    "Problems are printed on the standard error as file:line:column: severity: message.\n"
     "--plan prints on the standard output what an installation would do.\n"
-    "Exit code: 0 clean, 1 warnings only, 2 errors.\n";
+    "-Wno-NAME silences the warning NAME, -Werror makes warnings errors.\n"
+    "Exit code: 0 clean, 1 warnings only, 2 errors, 64 command line not understood.\n";
 
 namespace {
 
 struct Arguments {
-    bool plan = false;
     bool help = false;
     std::string script;
-    PlanOptions options;
+    CheckRequest request;
 };
 
 /* false, with the reason, when the command line is not understood */
 bool ParseArguments(const std::vector<std::string> &args, Arguments *a, std::string *error)
 {
+    PlanOptions &o = a->request.options;
     struct Folder {
         const char *option;
         std::string *field;
     } folders[] = {
-        {"--install-dir", &a->options.installDir},
-        {"--windows-dir", &a->options.windowsDir},
-        {"--programs", &a->options.programsFolder},
-        {"--desktop", &a->options.desktopFolder},
-        {"--program-files", &a->options.programFilesDir},
+        {"--install-dir", &o.installDir},   {"--current-dir", &o.currentDir},
+        {"--windows-dir", &o.windowsDir},   {"--programs", &o.programsFolder},
+        {"--desktop", &o.desktopFolder},    {"--program-files", &o.programFilesDir},
     };
     for (size_t i = 0; i < args.size(); i++) {
         const std::string &arg = args[i];
         if (arg == "--plan") {
-            a->plan = true;
+            a->request.plan = true;
             continue;
         }
         if (arg == "-h" || arg == "--help") {
             a->help = true;
+            continue;
+        }
+        if (arg == "-Werror") {
+            a->request.warningsAreErrors = true;
+            continue;
+        }
+        if (arg.compare(0, 5, "-Wno-") == 0) {
+            if (!CheckIsWarning(arg.substr(5))) {
+                *error = "no warning is named " + arg.substr(5);
+                return false;
+            }
+            a->request.silenced.push_back(arg.substr(5));
             continue;
         }
         bool matched = false;
@@ -95,41 +105,61 @@ bool ParseArguments(const std::vector<std::string> &args, Arguments *a, std::str
 
 } // namespace
 
+int CheckerReport(const ScriptFile &file, const CheckRequest &request, std::ostream &out,
+                  std::ostream &err)
+{
+    ScriptModel model;
+    std::vector<Diagnostic> diagnostics;
+    CheckScript(file, &model, &diagnostics);
+    std::string planText;
+    if (model.hasSettings && model.hasFiles) {
+        Plan plan = PlanInstallation(model, request.options, &diagnostics);
+        if (request.plan)
+            planText = PlanFormat(plan);
+    }
+
+    std::stable_sort(diagnostics.begin(), diagnostics.end(),
+                     [](const Diagnostic &x, const Diagnostic &y) {
+                         return x.line != y.line ? x.line < y.line : x.column < y.column;
+                     });
+    int status = CHECK_CLEAN;
+    for (const Diagnostic &d : diagnostics) {
+        std::string name = d.warning != nullptr ? d.warning : "";
+        if (!name.empty() && std::find(request.silenced.begin(), request.silenced.end(), name) !=
+                                 request.silenced.end())
+            continue;
+        bool isError = d.severity == Severity::Error || request.warningsAreErrors;
+        err << file.path << ":" << d.line << ":" << d.column << ": "
+            << (isError ? "error" : "warning") << ": " << d.message;
+        if (!name.empty())
+            err << (request.warningsAreErrors ? " [-Werror=" : " [-W") << name << "]";
+        err << "\n";
+        status = std::max(status, isError ? (int)CHECK_ERRORS : (int)CHECK_WARNINGS);
+    }
+    out << planText;
+    return status;
+}
+
 int CheckerRun(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
 {
     Arguments a;
     std::string error;
     if (!ParseArguments(args, &a, &error)) {
         err << "setupcheck: " << error << "\n" << usage;
-        return CHECK_ERRORS;
+        return CHECK_USAGE;
     }
     if (a.help) {
-        out << usage;
+        out << usage << "Warnings:";
+        for (const char *const *w = checkWarnings; *w != nullptr; w++)
+            out << " " << *w;
+        out << "\n";
         return CHECK_CLEAN;
     }
 
     ScriptFile file;
     if (!ScriptFileRead(a.script, &file, &error)) {
-        err << a.script << ":0: error: " << error << "\n";
+        err << a.script << ":1:1: error: " << error << "\n";
         return CHECK_ERRORS;
     }
-    ScriptModel model;
-    std::vector<Diagnostic> diagnostics;
-    CheckScript(file, &model, &diagnostics);
-
-    std::string planText;
-    if (a.plan && model.hasSettings && model.hasFiles)
-        planText = PlanFormat(PlanInstallation(model, a.options, &diagnostics));
-
-    std::stable_sort(diagnostics.begin(), diagnostics.end(),
-                     [](const Diagnostic &x, const Diagnostic &y) { return x.line < y.line; });
-    int status = CHECK_CLEAN;
-    for (const Diagnostic &d : diagnostics) {
-        bool isError = d.severity == Severity::Error;
-        err << file.path << ":" << d.line << ": " << (isError ? "error" : "warning") << ": "
-            << d.message << "\n";
-        status = std::max(status, isError ? (int)CHECK_ERRORS : (int)CHECK_WARNINGS);
-    }
-    out << planText;
-    return status;
+    return CheckerReport(file, a.request, out, err);
 }

@@ -5,12 +5,28 @@
 #include <string>
 #include <vector>
 
-/* Exit codes: clean, only warnings, errors (or a command line not
-   understood). */
-enum { CHECK_CLEAN = 0, CHECK_WARNINGS = 1, CHECK_ERRORS = 2 };
+#include "tools/checker/plan.h"
+#include "tools/checker/scriptfile.h"
 
-/* The whole tool: args without the program name. The plan goes to out, the
-   problems, one per line "file:line: severity: message", to err. */
+/* Exit codes: clean, warnings only, errors in the script (or a file that is
+   no script), and a command line not understood. */
+enum { CHECK_CLEAN = 0, CHECK_WARNINGS = 1, CHECK_ERRORS = 2, CHECK_USAGE = 64 };
+
+/* What the command line asks besides the script. */
+struct CheckRequest {
+    bool plan = false;
+    bool warningsAreErrors = false;
+    std::vector<std::string> silenced; /* warning names */
+    PlanOptions options;
+};
+
+/* Checks a script read already, prints its problems on err, one a line
+   "file:line:column: severity: message [-Wname]", and its plan on out when
+   asked; returns the exit code. */
+int CheckerReport(const ScriptFile &file, const CheckRequest &request, std::ostream &out,
+                  std::ostream &err);
+
+/* The whole tool: args without the program name. */
 int CheckerRun(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 
 #endif

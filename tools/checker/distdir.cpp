@@ -6,33 +6,7 @@
 #include <vector>
 
 #include "tools/checker/cp1252.h"
-
-static std::vector<std::string> DistSplit(const std::string &name)
-{
-    std::vector<std::string> parts;
-    std::string part;
-    for (size_t i = 0; i <= name.size(); i++) {
-        if (i == name.size() || name[i] == '\\' || name[i] == '/') {
-            if (part == "..") {
-                if (!parts.empty())
-                    parts.pop_back();
-            } else if (!part.empty() && part != ".") {
-                parts.push_back(part);
-            }
-            part.clear();
-        } else {
-            part.push_back(name[i]);
-        }
-    }
-    if (!parts.empty()) {
-        std::string &last = parts.back();
-        while (!last.empty() && (last.back() == ' ' || last.back() == '.'))
-            last.pop_back();
-        if (last.empty())
-            parts.pop_back();
-    }
-    return parts;
-}
+#include "tools/checker/winpath.h"
 
 /* The entry of directory whose name is part (cp1252) but for capitals; the
    Linux name may be UTF-8 or the cp1252 bytes themselves. An exact match
@@ -67,17 +41,26 @@ static bool DistFindPart(const std::string &directory, const std::string &part, 
 DistEntry DistLookup(const std::string &directory, const std::string &windowsName)
 {
     DistEntry result;
+    WinPath resolved = WinPathResolve(windowsName);
     std::string path = directory;
-    for (const std::string &part : DistSplit(windowsName)) {
+    std::string name;
+    /* A ".." may go above the setup directory, as Windows lets it. */
+    for (int i = 0; i < resolved.climbed; i++) {
+        path += "/..";
+        name += "..\\";
+    }
+    for (const std::string &part : resolved.parts) {
         std::string found;
         if (!DistFindPart(path, part, &found))
             return result;
         path += "/" + found;
+        name += (name.empty() || name.back() == '\\' ? "" : "\\") + found;
     }
     struct stat status;
     if (stat(path.c_str(), &status) != 0)
         return result;
     result.path = path;
+    result.name = name;
     if (S_ISDIR(status.st_mode)) {
         result.kind = DistKind::Directory;
     } else {

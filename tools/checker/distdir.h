@@ -11,12 +11,12 @@ enum class DistKind { Missing, File, Directory };
 struct DistEntry {
     DistKind kind = DistKind::Missing;
     std::string path;     /* the Linux path found */
+    std::string name;     /* the Linux name found below the directory, a backslash between the parts */
     long long size = 0;   /* bytes, for a file */
 };
 
-/* What the cp1252 name, relative to the Linux directory, designates. As in
-   Windows, empty and "." parts are skipped, ".." goes up and the last part
-   loses its trailing blanks and dots. */
+/* What the cp1252 name, relative to the Linux directory, designates, the
+   name resolved as Windows resolves it (WinPathResolve). */
 DistEntry DistLookup(const std::string &directory, const std::string &windowsName);
 
 #endif

@@ -1,64 +1,33 @@
 #include "tools/checker/plan.h"
 
 #include <algorithm>
+#include <map>
 
+#include "script/entry.h"
 #include "tools/checker/cp1252.h"
+#include "tools/checker/winpath.h"
 #include "ui/dirpath.h"
 #include "util/text.h"
 
 namespace {
 
-/* A text buffer of the program: capacity bytes, terminator included, filled
-   by the product's own bounded operations so that it is cut where the
-   program cuts it. */
-class BoundedText {
-public:
-    explicit BoundedText(int capacity) : buffer_((size_t)capacity, '\0') {}
-
-    BoundedText &Copy(const std::string &text)
-    {
-        wanted_ = (long long)text.size();
-        end_ = TextBoundedCopy(buffer_.data(), Capacity(), text.data(), Length(text));
-        return *this;
-    }
-    BoundedText &Append(const std::string &text)
-    {
-        wanted_ += (long long)text.size();
-        end_ = TextBoundedAppend(buffer_.data(), Capacity(), end_, text.data(), Length(text));
-        return *this;
-    }
-    /* Appends the next field of cursor, as TextNextToken gives it. */
-    BoundedText &AppendToken(const char **cursor, char separator)
-    {
-        TextNextToken(cursor, buffer_.data() + end_, Capacity() - end_, separator);
-        end_ = TextLength(buffer_.data());
-        return *this;
-    }
-    std::string Text() const { return buffer_.data(); }
-    bool WasCut() const { return wanted_ > end_; }
-    long long Wanted() const { return wanted_; }
-
-private:
-    int Capacity() const { return (int)buffer_.size(); }
-    static int Length(const std::string &text) { return (int)text.size(); }
-
-    std::vector<char> buffer_;
-    int end_ = 0;
-    long long wanted_ = 0;
-};
-
 /* Sizes of the program's buffers, terminator included. */
-const int shortText = 128; /* settings, installDir, folders */
-const int pathText = 260;  /* destinations, shortcut fields, registry texts */
+const int shortText = ENTRY_TEXT_CAPACITY; /* settings, installDir, folders */
+const int pathText = ENTRY_PATH_CAPACITY;  /* destinations, shortcut fields, registry texts */
 
+/* text cut as the program's bounded copy into capacity bytes cuts it */
 std::string Cut(const std::string &text, int capacity)
 {
-    return BoundedText(capacity).Copy(text).Text();
+    std::vector<char> buffer((size_t)capacity);
+    TextBoundedCopy(buffer.data(), capacity, text.data(), (int)text.size());
+    return buffer.data();
 }
 
 std::string Join(const std::string &folder, const std::string &name, int capacity)
 {
-    return BoundedText(capacity).Copy(folder).Append("\\").Append(name).Text();
+    std::vector<char> buffer((size_t)capacity);
+    EntryJoinPath(buffer.data(), capacity, folder.c_str(), name.c_str());
+    return buffer.data();
 }
 
 bool Less(const std::string &a, const std::string &b)
@@ -66,193 +35,479 @@ bool Less(const std::string &a, const std::string &b)
     return Cp1252ToUtf8(a) < Cp1252ToUtf8(b);
 }
 
-/* The names on Windows compare without regard to capitals. */
-bool SameName(const std::string &a, const std::string &b)
+std::string Quote(const std::string &bytes)
 {
-    return Cp1252EqualNoCase(a, b);
+    return "\"" + Cp1252ToUtf8(bytes) + "\"";
 }
 
-bool IsUnder(const std::string &path, const std::string &directory)
-{
-    if (path.size() < directory.size() || !SameName(path.substr(0, directory.size()), directory))
-        return false;
-    return path.size() == directory.size() || path[directory.size()] == '\\';
-}
+/* The files and directories of the machine, as far as the installation
+   sees them: the folders it finds, and what it makes. Names keep the
+   spelling they were made with. */
+class Disk {
+public:
+    enum Result { Made, Existed, Failed, Device };
 
-std::string InstallationDirectory(const ScriptModel &model, const PlanOptions &options)
-{
-    std::string typed;
-    if (options.installDir.empty()) {
-        /* the proposal: program-files directory, '\' and Application */
-        BoundedText proposal(shortText);
-        proposal.Copy(Cut(options.programFilesDir, shortText)).Append("\\").Append(
-            model.application.value);
-        typed = proposal.Text();
-    } else {
-        typed = Cut(options.installDir, pathText);
-    }
-    char result[shortText];
-    DirectoryNormalise(typed.c_str(), nullptr, 0, result, sizeof result);
-    return result;
-}
-
-void PlanCopies(const ScriptModel &model, const PlanOptions &options, Plan *plan,
-                std::vector<Diagnostic> *diagnostics)
-{
-    std::vector<std::string> created;
-    for (const FileEntry &f : model.files) {
-        if (f.found.kind != DistKind::File || f.destination.empty())
-            continue;
-        BoundedText path(pathText);
-        if (f.toWindows) {
-            /* A Windows directory or a destination too long for the
-               program's text fails the copy. */
-            const std::string &windows = options.windowsDir;
-            path.Copy(windows);
-            if (windows.empty() || windows.back() != '\\')
-                path.Append("\\");
-            path.Append(f.destination);
-            if (path.WasCut()) {
-                diagnostics->push_back(
-                    {f.line, Severity::Error,
-                     "destination in the Windows directory longer than 259 characters (" +
-                         std::to_string(path.Wanted()) + "): it cannot be opened"});
-                continue;
-            }
-        } else {
-            /* 127 + 1 + 127 characters at most: never cut */
-            path.Copy(plan->installDir).Append("\\").Append(f.destination);
-            /* the directories of the path from its fourth character on, as
-               they are created, outermost first */
-            std::string destination = path.Text();
-            for (size_t i = 3; i < destination.size(); i++) {
-                if (destination[i] != '\\')
-                    continue;
-                std::string directory = destination.substr(0, i);
-                if (!IsUnder(directory, plan->installDir))
-                    continue;
-                bool known = false;
-                for (const std::string &d : created)
-                    known = known || SameName(d, directory);
-                if (!known)
-                    created.push_back(directory);
-            }
-        }
-        plan->copies.push_back({f.line, path.Text(), f.found.size, f.source});
-    }
-
-    /* the installation directory first, then the others in the receipt's order */
-    std::sort(created.begin(), created.end(), [&](const std::string &a, const std::string &b) {
-        bool aTop = SameName(a, plan->installDir), bTop = SameName(b, plan->installDir);
-        if (aTop != bTop)
-            return aTop;
-        return Less(a, b);
-    });
-    plan->directories = created;
-}
-
-void PlanShortcuts(const ScriptModel &model, const PlanOptions &options, Plan *plan)
-{
-    if (!model.hasGroup)
-        return;
-    std::string group = Join(Cut(options.programsFolder, shortText), model.application.value,
-                             shortText);
-    std::string desktop = Cut(options.desktopFolder, shortText);
-    std::vector<PlannedShortcut> inGroup;
-    std::vector<PlannedShortcut> onDesktop;
-
-    auto keep = [](std::vector<PlannedShortcut> *list, const PlannedShortcut &s) {
-        for (PlannedShortcut &before : *list) {
-            if (SameName(before.linkPath, s.linkPath)) {
-                std::string name = before.linkPath; /* the file keeps its first name */
-                before = s;
-                before.linkPath = name;
-                return;
-            }
-        }
-        list->push_back(s);
+    struct Node {
+        std::string spelling; /* of its last part */
+        bool directory;
+        bool made;            /* by the installation */
+        int line;             /* of the entry that made it */
+        std::string display;  /* the whole name as the file system shows it */
     };
 
+    /* path and every directory above it exist before the installation. */
+    void Existing(const std::string &path)
+    {
+        WinPath p = WinPathResolve(path);
+        for (size_t i = 1; i <= p.parts.size(); i++)
+            Insert(p, i, Node{p.parts[i - 1], true, false, 0, ""});
+    }
+
+    const Node *Find(const WinPath &p, size_t count = (size_t)-1) const
+    {
+        auto found = nodes_.find(p.Key(count));
+        return found == nodes_.end() ? nullptr : &found->second;
+    }
+
+    /* The name as the file system shows it. */
+    std::string Display(const WinPath &p) const
+    {
+        std::string text = p.Key(0);
+        for (size_t i = 0; i < p.parts.size(); i++) {
+            const Node *n = Find(p, i + 1);
+            text += "\\" + (n != nullptr ? n->spelling : p.parts[i]);
+        }
+        if (p.parts.empty() || p.trailingSeparator)
+            text += "\\";
+        return text;
+    }
+
+    /* CreateDirectoryA: an existing name of any kind is accepted. */
+    Result MakeDirectory(const std::string &path, int line, std::string *why)
+    {
+        WinPath p = WinPathResolve(path);
+        if (p.parts.empty() || Find(p) != nullptr)
+            return Existed;
+        if (!ParentExists(p, why) || !NameAllowed(p, why))
+            return Failed;
+        /* A device answers that it exists, and is no directory. */
+        bool device = WinIsDeviceName(p.parts.back());
+        Insert(p, p.parts.size(), Node{p.parts.back(), !device, !device, line, ""});
+        if (device)
+            *why = "Windows takes " + Quote(p.parts.back()) + " for a device";
+        return device ? Device : Made;
+    }
+
+    /* CreateFileA for writing, opening an existing file. */
+    Result MakeFile(const std::string &path, int line, std::string *why)
+    {
+        WinPath p = WinPathResolve(path);
+        if (p.parts.empty() || p.trailingSeparator) {
+            *why = "it names a directory";
+            return Failed;
+        }
+        if (!ParentExists(p, why) || !NameAllowed(p, why))
+            return Failed;
+        if (WinIsDeviceName(p.parts.back())) {
+            *why = "Windows takes " + Quote(p.parts.back()) + " for a device";
+            return Device;
+        }
+        const Node *n = Find(p);
+        if (n != nullptr && n->directory) {
+            *why = Quote(Display(p)) + " is a directory" +
+                   (n->made && n->line > 0 ? " made for line " + std::to_string(n->line) : "");
+            return Failed;
+        }
+        if (n != nullptr) {
+            *why = n->made ? "line " + std::to_string(n->line) : "";
+            return Existed;
+        }
+        Insert(p, p.parts.size(), Node{p.parts.back(), false, true, line, ""});
+        return Made;
+    }
+
+    /* The directories made, as the file system names them. */
+    std::vector<std::string> MadeDirectories() const
+    {
+        std::vector<std::string> made;
+        for (const auto &n : nodes_) {
+            if (n.second.made && n.second.directory)
+                made.push_back(n.second.display);
+        }
+        return made;
+    }
+
+private:
+    /* The first count parts of p become node, unless they name one already. */
+    void Insert(const WinPath &p, size_t count, Node node)
+    {
+        WinPath named = p;
+        named.parts.resize(count);
+        named.trailingSeparator = false;
+        if (nodes_.emplace(named.Key(), node).second)
+            nodes_[named.Key()].display = Display(named);
+    }
+
+    bool ParentExists(const WinPath &p, std::string *why) const
+    {
+        if (p.parts.size() == 1)
+            return true;
+        const Node *parent = Find(p, p.parts.size() - 1);
+        if (parent != nullptr && parent->directory)
+            return true;
+        WinPath above = p;
+        above.parts.pop_back();
+        above.trailingSeparator = false;
+        *why = Quote(Display(above)) + (parent == nullptr ? " does not exist" : " is no directory");
+        char end = p.parts[p.parts.size() - 2].back();
+        if (parent == nullptr && (end == ' ' || end == '.'))
+            *why += " (a directory is made without the blanks and dots that end its name, but "
+                    "they stay in a path that goes on below it)";
+        return false;
+    }
+
+    bool NameAllowed(const WinPath &p, std::string *why) const
+    {
+        std::string problem = WinNameProblem(p.parts.back());
+        if (problem.empty())
+            return true;
+        *why = Quote(p.parts.back()) + " holds " + problem + ", which Windows refuses in a name";
+        return false;
+    }
+
+    std::map<std::string, Node> nodes_;
+};
+
+struct Planner {
+    const ScriptModel &model;
+    const PlanOptions &options;
+    std::vector<Diagnostic> &out;
+    Plan plan;
+    Disk disk;
+    bool proposed = false;       /* installDir is the Directory dialog's proposal */
+    bool installDirFailed = false;
+
+    void Add(int line, int column, const char *warning, const std::string &message)
+    {
+        out.push_back(Diagnostic{line, column, warning != nullptr ? Severity::Warning : Severity::Error,
+                                 warning, message});
+    }
+
+    /* Where a problem of the installation directory or the group folder is
+       told: the Application line they are made of, or the top. */
+    void AddForApplication(const std::string &message, bool madeOfApplication = true)
+    {
+        if (madeOfApplication && model.application.line != 0)
+            Add(model.application.line, model.application.column, nullptr, message);
+        else
+            Add(1, 1, nullptr, message);
+    }
+
+    bool IsUnder(const WinPath &path, const std::string &directory) const
+    {
+        std::string top = WinPathResolve(directory).Key();
+        std::string key = path.Key();
+        return key.compare(0, top.size(), top) == 0 &&
+               (key.size() == top.size() || key[top.size()] == '\\');
+    }
+
+    void InstallationDirectory();
+    void Copies();
+    void Copy(const FileEntry &f, std::vector<PlannedCopy> *copies);
+    void Shortcuts();
+    void Registry();
+};
+
+void Planner::InstallationDirectory()
+{
+    /* What the Directory dialog shows: program files, '\' and Application;
+       a folder too long for installDir is not read, and the directory the
+       script proposes stays. */
+    std::string typed = options.installDir;
+    if (typed.empty()) {
+        proposed = true;
+        if (options.programFilesDir.size() < (size_t)shortText)
+            typed = Join(options.programFilesDir, model.application.value, shortText);
+        else
+            typed = model.directory.value;
+    }
+    std::string current = Cut(options.currentDir, pathText);
+    WinPath currentPath = WinPathResolve(current);
+    int drive = currentPath.root.empty() ? 0 : (int)Cp1252Upper((unsigned char)current[0]) - 64;
+    char result[shortText];
+    DirectoryNormalise(Cut(typed, pathText).c_str(), current.c_str(), drive, result,
+                       sizeof result);
+    plan.installDir = result;
+}
+
+void Planner::Copies()
+{
+    disk.Existing(options.windowsDir);
+    disk.Existing(options.programFilesDir);
+    disk.Existing(options.programsFolder);
+    disk.Existing(options.desktopFolder);
+    disk.Existing(options.currentDir);
+
+    long long total = 0;
+    std::vector<PlannedCopy> copies;
+    for (const FileEntry &f : model.files) {
+        /* a source that cannot be opened stops the entry before anything is made */
+        if (f.found.kind != DistKind::File)
+            continue;
+        total += f.found.size;
+        Copy(f, &copies);
+    }
+    /* The Directory dialog's figure is a 32-bit number of kilobytes. */
+    plan.sizeKb = (total + 1023) / 1024;
+    if (plan.sizeKb > 0x7fffffffLL) {
+        Add(model.filesLine, 1, "size",
+            "the files add up to " + std::to_string(total) +
+                " bytes, more than 2 TiB: the Directory dialog shows 2147483647 Kb, its "
+                "largest figure");
+        plan.sizeKb = 0x7fffffffLL;
+    }
+
+    std::sort(copies.begin(), copies.end(), [](const PlannedCopy &a, const PlannedCopy &b) {
+        return Less(a.destination, b.destination);
+    });
+    plan.copies = copies;
+    plan.directories = disk.MadeDirectories();
+    std::sort(plan.directories.begin(), plan.directories.end(), Less);
+}
+
+void Planner::Copy(const FileEntry &f, std::vector<PlannedCopy> *copies)
+{
+    char path[pathText];
+    std::string why;
+    std::string base = f.toWindows ? "Windows" : "installation";
+    if (f.toWindows) {
+        /* A Windows directory or a destination too long for the
+           program's text fails the copy. */
+        int end = TextBoundedCopy(path, sizeof path, options.windowsDir.c_str(),
+                                  (int)options.windowsDir.size());
+        if (options.windowsDir.size() >= sizeof path ||
+            EntryJoinWindows(path, sizeof path, end, f.destination.c_str()) != 0) {
+            Add(f.line, f.column, nullptr,
+                "destination in the Windows directory longer than 259 characters (" +
+                    std::to_string(options.windowsDir.size() + 1 + f.destination.size()) +
+                    "): the program says \"Ne peut ouvrir\" and copies nothing for this line");
+            return;
+        }
+    } else {
+        /* 127 + 1 + 127 characters at most: never cut */
+        EntryJoinPath(path, sizeof path, plan.installDir.c_str(), f.destination.c_str());
+        for (int i = EntryNextDirectory(path, 0); i >= 0; i = EntryNextDirectory(path, i + 1)) {
+            std::string directory(path, (size_t)i);
+            Disk::Result made = disk.MakeDirectory(directory, f.line, &why);
+            if (made != Disk::Failed && made != Disk::Device)
+                continue;
+            /* The program makes every directory of the installation
+               directory for each file: what fails there fails them all. */
+            if (IsUnder(WinPathResolve(plan.installDir), directory)) {
+                if (!installDirFailed)
+                    AddForApplication("the installation directory " + Quote(plan.installDir) +
+                                          " cannot be made: " + why + "; the program says \"Ne "
+                                          "peut cr\xC3\xA9" "er\" or \"Ne peut ouvrir\" for "
+                                          "every file and copies none",
+                                      proposed);
+                installDirFailed = true;
+            } else if (made == Disk::Failed && !f.broken) {
+                Add(f.line, f.column, nullptr,
+                    "directory " + Quote(disk.Display(WinPathResolve(directory))) +
+                        " cannot be made: " + why + "; the program says \"Ne peut cr\xC3\xA9"
+                        "er\", then \"Ne peut ouvrir\" for the file, and copies nothing for "
+                        "this line");
+            }
+            if (made == Disk::Failed)
+                return;
+        }
+    }
+
+    WinPath destination = WinPathResolve(path);
+    if (f.toWindows) {
+        /* Directories of the Windows directory are not known here: taken
+           as existing, as the warning about them says. */
+        WinPath above = destination;
+        above.parts.pop_back();
+        if (IsUnder(above, options.windowsDir))
+            disk.Existing(above.Text());
+    }
+    std::string shown = Quote(disk.Display(destination));
+    switch (disk.MakeFile(path, f.line, &why)) {
+    case Disk::Failed:
+        if (!f.broken && !(installDirFailed && IsUnder(destination, plan.installDir)))
+            Add(f.line, f.column, nullptr,
+                "destination " + shown + " cannot be opened: " + why +
+                    "; the program says \"Ne peut ouvrir\" and copies nothing for this line");
+        return;
+    case Disk::Device:
+        Add(f.line, f.column, nullptr,
+            "destination " + shown + ": " + why + ", and no file of that name is made");
+        return;
+    case Disk::Existed:
+        Add(f.line, f.column, "duplicate-destination",
+            "destination " + shown + " is already written" +
+                (why.empty() ? std::string() : " by " + why) + ": this copy replaces it");
+        break;
+    case Disk::Made:
+        break;
+    }
+    if (!IsUnder(destination, f.toWindows ? options.windowsDir : plan.installDir))
+        Add(f.line, f.column, "outside-installation",
+            "destination " + Quote(f.destination) + " climbs out of the " + base +
+                " directory: the program copies the file to " + shown);
+
+    std::string display = disk.Display(destination);
+    for (PlannedCopy &c : *copies) {
+        if (Cp1252EqualNoCase(c.destination, display)) {
+            c.size = f.found.size;
+            c.source = f.found.name;
+            return;
+        }
+    }
+    copies->push_back({display, f.found.size, f.found.name});
+}
+
+void Planner::Shortcuts()
+{
+    if (!model.hasGroup || options.programsFolder.size() >= (size_t)shortText)
+        return;
+    std::string group = Join(options.programsFolder, model.application.value, shortText);
+    std::string why;
+    Disk::Result folder = disk.MakeDirectory(group, 0, &why);
+    if (folder == Disk::Failed || folder == Disk::Device) {
+        AddForApplication("the group folder " + Quote(group) + " cannot be made (only its last "
+                          "level is created): " + why + "; the program says \"Ne peut cr\xC3\xA9"
+                          "er\" and makes no shortcut");
+        return;
+    }
+    plan.directories = disk.MadeDirectories();
+    std::sort(plan.directories.begin(), plan.directories.end(), Less);
+
+    std::vector<PlannedShortcut> made;
     for (size_t i = 0; i < model.shortcuts.size(); i++) {
         const ShortcutEntry &entry = model.shortcuts[i];
         PlannedShortcut s;
-        const char *cursor = entry.value.c_str();
+        char target[pathText];
+        char icon[pathText];
+        EntryShortcutPaths(&entry.fields, plan.installDir.c_str(), target, sizeof target, icon,
+                           sizeof icon);
+        /* The shell stores the target as a full path, spelt as given. */
+        WinPath targetPath = WinPathResolve(target);
+        s.target = targetPath.Text();
+        s.description = entry.fields.description;
+        s.iconFile = icon;
+        s.iconIndex = entry.fields.iconIndex;
 
-        s.target = BoundedText(pathText)
-                       .Copy(plan->installDir)
-                       .Append("\\")
-                       .AppendToken(&cursor, ',')
-                       .Text();
-        s.linkPath = Join(group, entry.name, pathText);
-        s.description = BoundedText(pathText).AppendToken(&cursor, ',').Text();
-        BoundedText icon(pathText);
-        if (*cursor == '%') {
-            icon.Copy(plan->installDir).Append("\\");
-            cursor++;
-        }
-        s.iconFile = icon.AppendToken(&cursor, ',').Text();
-        s.iconIndex = TextToInteger(cursor);
-        keep(&inGroup, s);
-        if (i == 0) {
-            s.linkPath = Join(desktop, entry.name, pathText);
-            keep(&onDesktop, s);
+        if (disk.Find(targetPath) == nullptr)
+            Add(entry.line, entry.column, "not-installed",
+                "target " + Quote(entry.fields.target) + " is not installed by [Fichiers]: the "
+                "shortcut points at " + Quote(s.target) + ", which the installation does not make");
+        if (entry.fields.iconInInstallDir && disk.Find(WinPathResolve(icon)) == nullptr)
+            Add(entry.line, entry.column, "not-installed",
+                "icon file " + Quote(std::string("%") + entry.fields.iconFile) +
+                    " is not installed by [Fichiers]");
+
+        std::vector<std::string> folders = {group};
+        if (i == 0 && options.desktopFolder.size() < (size_t)shortText)
+            folders.push_back(options.desktopFolder);
+        for (const std::string &folder : folders) {
+            std::string linkPath = Join(folder, entry.name, pathText);
+            switch (disk.MakeFile(linkPath, entry.line, &why)) {
+            case Disk::Failed:
+            case Disk::Device:
+                if (!entry.broken && folder == group)
+                    Add(entry.line, 1, nullptr,
+                        "shortcut " + Quote(linkPath) + " cannot be saved: " + why +
+                            "; no shortcut is made" + (i == 0 ? ", nor the desktop one" : ""));
+                continue;
+            case Disk::Existed:
+                if (folder == group)
+                    Add(entry.line, 1, "duplicate-shortcut",
+                        "shortcut " + Quote(entry.name) + " is already made by " + why +
+                            ": this one replaces it");
+                break;
+            case Disk::Made:
+                break;
+            }
+            s.linkPath = disk.Display(WinPathResolve(linkPath));
+            auto same = std::find_if(made.begin(), made.end(), [&](const PlannedShortcut &m) {
+                return Cp1252EqualNoCase(m.linkPath, s.linkPath);
+            });
+            if (same != made.end())
+                *same = s;
+            else
+                made.push_back(s);
         }
     }
-    auto byName = [](const PlannedShortcut &a, const PlannedShortcut &b) {
+    std::sort(made.begin(), made.end(), [](const PlannedShortcut &a, const PlannedShortcut &b) {
         return Less(a.linkPath, b.linkPath);
-    };
-    std::sort(inGroup.begin(), inGroup.end(), byName);
-    plan->shortcuts = inGroup;
-    plan->shortcuts.insert(plan->shortcuts.end(), onDesktop.begin(), onDesktop.end());
+    });
+    plan.shortcuts = made;
 }
 
-void PlanRegistry(const ScriptModel &model, const PlanOptions &options, Plan *plan)
+/* A registry key path as the key chain walks it: empty components name the
+   key above, and each component is cut to 260 characters. */
+std::string KeyPath(const std::string &path)
+{
+    std::string key;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find('\\', start);
+        if (end == std::string::npos)
+            end = path.size();
+        std::string part = path.substr(start, end - start).substr(0, 260);
+        if (!part.empty())
+            key += (key.empty() ? "" : "\\") + part;
+        start = end + 1;
+    }
+    return key;
+}
+
+void Planner::Registry()
 {
     static const char hklm[] = "HKEY_LOCAL_MACHINE";
     static const char hkcr[] = "HKEY_CLASSES_ROOT";
-    const std::string &dir = plan->installDir;
+    const char *dir = plan.installDir.c_str();
     const std::string &application = model.application.value;
+    char work[pathText];
     std::vector<PlannedValue> written;
 
-    written.push_back({hklm, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tavelin.exe",
-                       "", BoundedText(pathText).Copy(dir).Append("\\Tavelin.exe").Text()});
+    EntryProgramPath(work, sizeof work, dir);
+    written.push_back(
+        {hklm, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tavelin.exe", "", work});
     std::string uninstall =
-        BoundedText(pathText)
-            .Copy("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\")
-            .Append(application)
-            .Text();
+        Cut("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + application, pathText);
     written.push_back({hklm, uninstall, "DisplayName", application});
     std::string windows = options.windowsDir.size() < (size_t)pathText ? options.windowsDir : "";
-    std::string command =
-        BoundedText(pathText).Copy(windows).Append("\\Untave.exe /").Append(dir).Text();
-    written.push_back({hklm, uninstall, "UninstallString", command});
+    EntryUninstallCommand(work, sizeof work, windows.c_str(), dir);
+    written.push_back({hklm, uninstall, "UninstallString", work});
 
     /* the question answered yes */
-    written.push_back({hkcr, "txtfile\\shell\\open\\command", "",
-                       BoundedText(pathText).Copy("\"").Append(dir).Append(
-                           "\\Tavelin.exe\" \"%1\"").Text()});
-    written.push_back({hkcr, "txtfile\\shell\\print\\command", "",
-                       BoundedText(pathText).Copy("\"").Append(dir).Append(
-                           "\\Tavelin.exe\" /p \"%1\"").Text()});
+    EntryEditorCommand(work, sizeof work, dir, 0);
+    written.push_back({hkcr, "txtfile\\shell\\open\\command", "", work});
+    EntryEditorCommand(work, sizeof work, dir, 1);
+    written.push_back({hkcr, "txtfile\\shell\\print\\command", "", work});
     if (model.hasRegistration) {
         /* the suffixes as proposed */
-        for (const std::string &word : SuffixWords(model.suffixes.value))
-            written.push_back({hkcr, "." + word, "", "txtfile"});
+        for (const std::string &word : model.suffixWords) {
+            EntrySuffixKey(work, sizeof work, word.c_str(), (int)word.size());
+            written.push_back({hkcr, work, "", "txtfile"});
+        }
     }
 
     /* A value written twice holds the last data; a key keeps the spelling it
        was created with. */
     std::vector<PlannedValue> values;
-    for (const PlannedValue &v : written) {
-        bool replaced = false;
-        for (PlannedValue &before : values) {
-            if (before.root == v.root && SameName(before.key, v.key) &&
-                SameName(before.name, v.name)) {
-                before.data = v.data;
-                replaced = true;
-            }
-        }
-        if (!replaced)
+    for (PlannedValue v : written) {
+        v.key = KeyPath(v.key);
+        auto same = std::find_if(values.begin(), values.end(), [&](const PlannedValue &before) {
+            return before.root == v.root && Cp1252EqualNoCase(before.key, v.key) &&
+                   Cp1252EqualNoCase(before.name, v.name);
+        });
+        if (same != values.end())
+            same->data = v.data;
+        else
             values.push_back(v);
     }
     std::sort(values.begin(), values.end(), [](const PlannedValue &a, const PlannedValue &b) {
@@ -261,7 +516,7 @@ void PlanRegistry(const ScriptModel &model, const PlanOptions &options, Plan *pl
             return Less(ka, kb);
         return Less(a.name, b.name);
     });
-    plan->values = values;
+    plan.values = values;
 }
 
 } // namespace
@@ -269,13 +524,12 @@ void PlanRegistry(const ScriptModel &model, const PlanOptions &options, Plan *pl
 Plan PlanInstallation(const ScriptModel &model, const PlanOptions &options,
                       std::vector<Diagnostic> *diagnostics)
 {
-    Plan plan;
-    plan.installDir = InstallationDirectory(model, options);
-    plan.sizeKb = (model.totalSize + 1023) / 1024;
-    PlanCopies(model, options, &plan, diagnostics);
-    PlanShortcuts(model, options, &plan);
-    PlanRegistry(model, options, &plan);
-    return plan;
+    Planner p{model, options, *diagnostics, Plan(), Disk()};
+    p.InstallationDirectory();
+    p.Copies();
+    p.Shortcuts();
+    p.Registry();
+    return p.plan;
 }
 
 std::string PlanFormat(const Plan &plan)
@@ -290,7 +544,7 @@ std::string PlanFormat(const Plan &plan)
     out += "\nFiles\n";
     for (const PlannedCopy &c : plan.copies)
         out += "  " + u(c.destination) + "  " + std::to_string(c.size) + " bytes  copy of " +
-               u(c.source) + "\n";
+               c.source + "\n";
 
     out += "\nDirectories created\n";
     for (const std::string &d : plan.directories)

@@ -7,9 +7,11 @@
 #include "tools/checker/checks.h"
 
 /* The folders of the machine installed on, in cp1252. installDir empty: the
-   Directory dialog's proposal, accepted. */
+   Directory dialog's proposal, accepted; otherwise what the user types
+   there, taken from currentDir when it is relative. */
 struct PlanOptions {
     std::string installDir;
+    std::string currentDir = "C:\\";
     std::string windowsDir = "C:\\windows";
     std::string programsFolder =
         "C:\\users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
@@ -18,10 +20,9 @@ struct PlanOptions {
 };
 
 struct PlannedCopy {
-    int line;
-    std::string destination;
+    std::string destination; /* the file as the file system names it */
     long long size;
-    std::string source; /* as the script names it */
+    std::string source;      /* the distribution's file, as found there */
 };
 
 struct PlannedShortcut {
@@ -39,20 +40,21 @@ struct PlannedValue {
     std::string data;
 };
 
-/* What an installation does, in the order the receipt of a real one lists
-   it. Texts in cp1252. */
+/* What an installation leaves, as the receipt of a real one lists it: every
+   list sorted. Texts in cp1252. */
 struct Plan {
     std::string installDir;
     long long sizeKb = 0;
-    std::vector<PlannedCopy> copies;          /* script order */
-    std::vector<std::string> directories;     /* the installation directory first, then sorted */
-    std::vector<PlannedShortcut> shortcuts;   /* group folder by name, then desktop */
-    std::vector<PlannedValue> values;         /* sorted by key, then name */
+    std::vector<PlannedCopy> copies;
+    std::vector<std::string> directories; /* every directory the installation creates */
+    std::vector<PlannedShortcut> shortcuts;
+    std::vector<PlannedValue> values;
 };
 
 /* The installation the user accepting every proposal gets, answering yes to
-   the question and keeping the suffixes. Problems that depend on the folders
-   (destinations too long) go to diagnostics. */
+   the question and keeping the suffixes, on a machine that has the folders
+   of options and nothing else of the product. What fails or surprises on
+   the way goes to diagnostics. */
 Plan PlanInstallation(const ScriptModel &model, const PlanOptions &options,
                       std::vector<Diagnostic> *diagnostics);
 

@@ -1,8 +1,11 @@
 #include "tools/checker/scriptfile.h"
 
+#include <errno.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
+
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 void ScriptFileSet(const std::string &path, const std::string &bytes, ScriptFile *file)
 {
@@ -22,14 +25,47 @@ void ScriptFileSet(const std::string &path, const std::string &bytes, ScriptFile
 
 bool ScriptFileRead(const std::string &path, ScriptFile *file, std::string *error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        *error = "cannot open the script";
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0) {
+        *error = std::string("cannot open the script: ") + strerror(errno);
         return false;
     }
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        *error = "cannot read the script";
+    if (S_ISDIR(status.st_mode)) {
+        *error = "is a directory, not a setup script";
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        *error = "is not a regular file, not a setup script";
+        return false;
+    }
+    std::string tooLong = "the file is longer than " + std::to_string(scriptSizeLimit) +
+                          " bytes, which no setup script is; it is not checked";
+    if ((long long)status.st_size > scriptSizeLimit) {
+        *error = tooLong;
+        return false;
+    }
+    FILE *in = fopen(path.c_str(), "rb");
+    if (in == nullptr) {
+        *error = std::string("cannot open the script: ") + strerror(errno);
+        return false;
+    }
+    /* Read to the end, not to the size seen: the file may grow meanwhile. */
+    std::string bytes;
+    char chunk[65536];
+    size_t n;
+    bool failed = false;
+    while ((n = fread(chunk, 1, sizeof chunk, in)) > 0 &&
+           (long long)bytes.size() <= scriptSizeLimit)
+        bytes.append(chunk, n);
+    failed = ferror(in) != 0;
+    int readError = errno;
+    fclose(in);
+    if (failed) {
+        *error = std::string("cannot read the script: ") + strerror(readError);
+        return false;
+    }
+    if ((long long)bytes.size() > scriptSizeLimit) {
+        *error = tooLong;
         return false;
     }
     ScriptFileSet(path, bytes, file);
@@ -40,6 +76,11 @@ int ScriptFile::LineOf(size_t offset) const
 {
     auto after = std::upper_bound(lineStarts.begin(), lineStarts.end(), offset);
     return (int)(after - lineStarts.begin());
+}
+
+int ScriptFile::ColumnOf(size_t offset) const
+{
+    return (int)(offset - lineStarts[(size_t)LineOf(offset) - 1]) + 1;
 }
 
 int ScriptFile::LineCount() const

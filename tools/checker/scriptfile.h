@@ -6,10 +6,12 @@
 
 enum class Severity { Warning, Error };
 
-/* One problem found; line 0 concerns the whole file. */
+/* One problem found. Problems of the whole file are at line 1, column 1. */
 struct Diagnostic {
-    int line;
+    int line;            /* from 1 */
+    int column;          /* from 1; one byte is one character in code page 1252 */
     Severity severity;
+    const char *warning; /* the warning's name, for -Wno-NAME; null for an error */
     std::string message; /* UTF-8 */
 };
 
@@ -22,14 +24,21 @@ struct ScriptFile {
     std::string text;      /* up to the first zero byte; c_str() is what the reader scans */
     bool hasZero = false;
 
-    /* Line number (from 1) of a byte offset: lines end at LF only. */
+    /* Line (from 1) and column (from 1) of a byte offset: lines end at LF only. */
     int LineOf(size_t offset) const;
+    int ColumnOf(size_t offset) const;
     int LineCount() const;
 
     std::vector<size_t> lineStarts;
 };
 
-/* Reads the file; false, with the reason in error, when it cannot. */
+/* Scripts longer than this are not checked: a setup script is a few
+   kilobytes, and a file this long is surely something else. */
+const long long scriptSizeLimit = 16LL * 1024 * 1024;
+
+/* Reads the file; false, with the reason in error, when it is no script
+   that can be checked: missing, unreadable, a directory or another
+   special file, or longer than scriptSizeLimit. */
 bool ScriptFileRead(const std::string &path, ScriptFile *file, std::string *error);
 
 /* Builds a ScriptFile from bytes already in memory. */

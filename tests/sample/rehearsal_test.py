@@ -1,0 +1,103 @@
+#!/usr/bin/env python3
+"""Rehearses a whole distribution with tools/rehearse.py, as ./run-sample.sh
+does, in the tests' own test bed:
+
+  sample   the sample distribution: plan and receipt agree;
+  other    a distribution of another product, made here, with names the
+           program and Windows resolve (a blank after a name, '/' into a
+           directory made before, "..", capitals, a file copied twice), a
+           group folder of another name and no registration: they agree too;
+  failing  a distribution with a source missing: the failure message shows,
+           and the rehearsal fails.
+
+    rehearsal_test.py CASE SOURCE_DIR BUILD_DIR BED_DIR SETUPCHECK
+"""
+import os
+import subprocess
+import sys
+import tempfile
+
+OTHER = """[Installer]
+Application=Bloc-notes Plus
+Titre=Mise en place du Bloc-notes
+[Fichiers]
+Programme=Tavelin.exe 
+Aide=doc\\aide.txt;DOCS/AIDE.TXT
+Notes=doc/notes.txt;notes.txt
+Ici=a\\..\\ici.txt;A.TXT
+Copie=b.txt;B.TXT
+Autre=B.TXT;A.TXT
+Config=%BLOC.INI;bloc.ini
+[Groupe]
+Bloc-notes.lnk=tavelin.exe,Editeur,%Tavelin.exe,1
+Aide.lnk=doc/aide.txt,Aide
+Notes.lnk =DOC\\notes.txt ,Notes,C:\\windows\\notepad.exe, 2
+"""
+
+FAILING = """[Installer]
+Application=Incomplet
+Titre=Installation incomplete
+[Fichiers]
+Programme=Tavelin.exe
+Absent=ABSENT.TXT
+"""
+
+
+def write(directory, files):
+    for name, data in files.items():
+        path = os.path.join(directory, *name.split("/"))
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data)
+
+
+def script(text):
+    return text.replace("\n", "\r\n").encode("cp1252")
+
+
+def rehearse(source, build, bed, setupcheck, dist, scenario, work):
+    run = subprocess.run(
+        [sys.executable, os.path.join(source, "tools", "rehearse.py"), "--bed", bed,
+         "--setup-exe", os.path.join(build, "SETUP.EXE"),
+         "--userdriver", os.path.join(build, "userdriver.exe"), "--setupcheck", setupcheck,
+         "--stage", os.path.join(work, "stage"), "--shots", os.path.join(work, "shots"),
+         "--scenario", scenario, dist],
+        capture_output=True, text=True)
+    print(run.stdout + run.stderr)
+    return run.returncode, run.stdout
+
+
+def main(case, source, build, bed, setupcheck):
+    generic = os.path.join(source, "tools", "accept-all.scenario")
+    with tempfile.TemporaryDirectory(prefix="tavelin-rehearsal-") as work:
+        dist = os.path.join(work, "dist")
+        if case == "sample":
+            code, out = rehearse(source, build, bed, setupcheck, os.path.join(build, "sample"),
+                                 os.path.join(source, "sample", "accept-defaults.scenario"), work)
+            wanted = ["Plan and receipt agree", "  5-fin.png"]
+            return 0 if code == 0 and all(w in out for w in wanted) else 1
+        if case == "other":
+            write(dist, {"SETUP.INF": script(OTHER), "Tavelin.exe": b"MZ bloc-notes",
+                         "docs/aide.txt": b"aide", "NOTES.TXT": b"notes", "A.TXT": b"pareil",
+                         "B.TXT": b"pareil", "bloc.ini": b"[Bloc]"})
+            code, out = rehearse(source, build, bed, setupcheck, dist, generic, work)
+            group = "C:\\users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Bloc-notes Plus"
+            wanted = ["Plan and receipt agree",
+                      "  C:\\Program Files\\Bloc-notes Plus\\doc\\notes.txt  5 bytes  copy of NOTES.TXT",
+                      "  C:\\Program Files\\Bloc-notes Plus\\b.txt  6 bytes  copy of A.TXT",
+                      "  C:\\windows\\BLOC.INI  6 bytes  copy of bloc.ini",
+                      "  " + group + "\\Notes.lnk", "  C:\\users\\root\\Desktop\\Bloc-notes.lnk"]
+            missing = [w for w in wanted if w not in out]
+            if missing:
+                print("Not in the rehearsal:", *missing, sep="\n  ")
+            return 0 if code == 0 and not missing else 1
+        if case == "failing":
+            write(dist, {"SETUP.INF": script(FAILING), "Tavelin.exe": b"MZ"})
+            code, out = rehearse(source, build, bed, setupcheck, dist, generic, work)
+            shown = "unexpected window \"Installer\" saying \"Ne peut ouvrir"
+            return 0 if code != 0 and shown in out else 1
+    raise SystemExit(f"unknown case {case}")
+
+
+if __name__ == "__main__":
+    sys.exit(main(*sys.argv[1:6]))
