@@ -4,6 +4,7 @@
 #include "script/scan.h"
 #include "setup/messages.h"
 #include "setup/state.h"
+#include "util/file.h"
 #include "util/message.h"
 #include "util/strings.h"
 #include "util/text.h"
@@ -72,19 +73,15 @@ static HANDLE FileCopyOpenInWindows(const char *name)
     return FileCopyOpenDestination();
 }
 
-void FileCopyNextEntry(HWND window)
+UINT FileCopyNextEntry(HWND window)
 {
     setup.scanOffset += setup.lineLength;
     setup.lineLength = ScriptScanEntry(setup.scriptText + setup.scanOffset, &setup.keyLength,
                                        &setup.valuePtr, &setup.valueLength);
-    if (setup.lineLength == 0) {
-        PostMessageA(window, WM_SETUP_COPY_DONE, 0, 0);
-        return;
-    }
-    if (setup.keyLength == 0 && setup.valueLength == 0) {
-        PostMessageA(window, WM_SETUP_NEXT_FILE, 0, 0);
-        return;
-    }
+    if (setup.lineLength == 0)
+        return WM_SETUP_COPY_DONE;
+    if (setup.keyLength == 0 && setup.valueLength == 0)
+        return WM_SETUP_NEXT_FILE;
 
     TextBoundedCopy(setup.entryKey, sizeof setup.entryKey, setup.scriptText + setup.scanOffset,
                     setup.keyLength);
@@ -96,10 +93,8 @@ void FileCopyNextEntry(HWND window)
 
     const char *source = EntrySplitFile(setup.entryValue);
     if (TextBoundedAppend(setup.modulePath, sizeof setup.modulePath, setup.directoryLength,
-                          source, TextLength(source)) == 0) {
-        PostMessageA(window, WM_SETUP_NEXT_FILE, 0, 0);
-        return;
-    }
+                          source, TextLength(source)) == 0)
+        return WM_SETUP_NEXT_FILE;
 
     setup.sourceFile = CreateFileA(setup.modulePath, GENERIC_READ, FILE_SHARE_READ, NULL,
                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL);
@@ -107,8 +102,7 @@ void FileCopyNextEntry(HWND window)
         /* Already reported by the size pass at start-up. */
         setup.sourceFile = NULL;
         setup.errorCount++;
-        PostMessageA(window, WM_SETUP_NEXT_FILE, 0, 0);
-        return;
+        return WM_SETUP_NEXT_FILE;
     }
 
     if (toWindows) {
@@ -128,14 +122,13 @@ void FileCopyNextEntry(HWND window)
                                      MB_OKCANCEL | MB_ICONERROR);
         FileCopyCloseBoth();
         setup.errorCount++;
-        PostMessageA(window, answer == IDCANCEL ? WM_SETUP_FINISH : WM_SETUP_NEXT_FILE, 0, 0);
-        return;
+        return answer == IDCANCEL ? WM_SETUP_FINISH : WM_SETUP_NEXT_FILE;
     }
 
     setup.fileDone = 0;
     setup.fileSize = FileGetSize(setup.sourceFile);
     FileCopyNotify(CMD_PROGRESS_UPDATE);
-    PostMessageA(window, WM_SETUP_COPY_CHUNK, 0, 0);
+    return WM_SETUP_COPY_CHUNK;
 }
 
 static void FileCopyFinish(void)
@@ -151,28 +144,25 @@ static void FileCopyFinish(void)
 }
 
 /* A read or a write failed: the file is given up, the copy goes on. */
-static void FileCopyFail(HWND window, UINT id, const char *path)
+static UINT FileCopyFail(HWND window, UINT id, const char *path)
 {
     FileCopyShowBox(window, id, path, MB_ICONERROR);
     FileCopyCloseBoth();
     setup.errorCount++;
-    PostMessageA(window, WM_SETUP_NEXT_FILE, 0, 0);
+    return WM_SETUP_NEXT_FILE;
 }
 
-void FileCopyChunk(HWND window)
+UINT FileCopyChunk(HWND window)
 {
     if (setup.cancelRequested) {
         FileCopyCloseBoth();
         setup.errorCount++;
-        PostMessageA(window, WM_SETUP_COPY_DONE, 0, 0);
-        return;
+        return WM_SETUP_COPY_DONE;
     }
 
     setup.bytesTransferred = 0;
-    if (!ReadFile(setup.sourceFile, setup.ioBuffer, COPY_CHUNK, &setup.bytesTransferred, NULL)) {
-        FileCopyFail(window, IDS_CANNOT_READ, setup.modulePath);
-        return;
-    }
+    if (!ReadFile(setup.sourceFile, setup.ioBuffer, COPY_CHUNK, &setup.bytesTransferred, NULL))
+        return FileCopyFail(window, IDS_CANNOT_READ, setup.modulePath);
 
     if (setup.bytesTransferred > 0) {
         DWORD read = setup.bytesTransferred;
@@ -181,20 +171,17 @@ void FileCopyChunk(HWND window)
         if (!WriteFile(setup.destinationFile, setup.ioBuffer, read, &setup.bytesTransferred,
                        NULL) ||
             setup.bytesTransferred != read) {
-            FileCopyFail(window, IDS_CANNOT_WRITE, setup.destinationPath);
-            return;
+            return FileCopyFail(window, IDS_CANNOT_WRITE, setup.destinationPath);
         }
         setup.fileDone += setup.bytesTransferred;
         setup.totalDone += setup.bytesTransferred;
         FileCopyNotify(CMD_PROGRESS_UPDATE);
     }
 
-    if (setup.bytesTransferred == COPY_CHUNK) {
-        PostMessageA(window, WM_SETUP_COPY_CHUNK, 0, 0);
-        return;
-    }
+    if (setup.bytesTransferred == COPY_CHUNK)
+        return WM_SETUP_COPY_CHUNK;
     FileCopyFinish();
-    PostMessageA(window, WM_SETUP_NEXT_FILE, 0, 0);
+    return WM_SETUP_NEXT_FILE;
 }
 
 int PathCreateDirectories(HINSTANCE instance, const char *caption, HWND owner, char *path)

@@ -1,16 +1,14 @@
-#include <windows.h>
+#include "actions/registration.h"
 
 #include "actions/registry.h"
-#include "actions/setupsteps.h"
 #include "resources/ids.h"
 #include "script/entry.h"
 #include "script/script.h"
-#include "setup/sequence.h"
 #include "setup/state.h"
-#include "ui/dialogs.h"
 #include "util/message.h"
 #include "util/strings.h"
 #include "util/text.h"
+#include "util/window.h"
 
 static const char openCommandKey[] = "txtfile\\shell\\open\\command";
 static const char printCommandKey[] = "txtfile\\shell\\print\\command";
@@ -62,13 +60,11 @@ static void RegistrationWriteSuffixes(void)
     }
 }
 
-INT_PTR CALLBACK RegistrationDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK RegistrationDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
-    (void)lParam;
     switch (message) {
     case WM_INITDIALOG:
-        WindowCenterOver(GetParent(dialog), dialog);
-        SetWindowTextA(dialog, setup.title);
+        WindowStartDialog(dialog, setup.title);
         SendDlgItemMessageA(dialog, IDC_REGISTRATION_SUFFIXES, EM_LIMITTEXT,
                             sizeof setup.suffixList - 1, 0);
         SetDlgItemTextA(dialog, IDC_REGISTRATION_SUFFIXES, setup.suffixList);
@@ -132,5 +128,4 @@ void RegistrationStep(HWND window)
         RegistrationQuoteArgument(openCommandKey);
         RegistrationQuoteArgument(printCommandKey);
     }
-    SequenceFinish(window);
 }

@@ -1,11 +1,11 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "actions/shortcut.h"
+
 #include "actions/registry.h"
-#include "actions/setupsteps.h"
 #include "script/entry.h"
 #include "script/script.h"
-#include "setup/messages.h"
 #include "setup/state.h"
 #include "util/message.h"
 #include "util/strings.h"
@@ -99,19 +99,15 @@ static void ShortcutsMake(void)
     }
 }
 
-void ShortcutsStep(HWND window)
+int ShortcutsStep(HWND window)
 {
     if (ScriptFindSection(setup.instance, setup.className, window, setup.sectionGroup, 0,
-                          setup.scriptText, &setup.scanOffset) != 0) {
-        PostMessageA(window, WM_SETUP_REGISTER, 0, 0);
-        return;
-    }
+                          setup.scriptText, &setup.scanOffset) != 0)
+        return 0;
     SetCapture(window);
     if (RegistryReadValue(HKEY_CURRENT_USER, shellFolders, "Programs", setup.programsFolder,
-                          sizeof setup.programsFolder) != 0) {
-        RegistrationStep(window);
-        return;
-    }
+                          sizeof setup.programsFolder) != 0)
+        return -1;
     EntryJoinPath(setup.groupFolder, sizeof setup.groupFolder, setup.programsFolder,
                   setup.applicationName);
     if (!CreateDirectoryA(setup.groupFolder, NULL) && GetLastError() != ERROR_ALREADY_EXISTS) {
@@ -119,11 +115,10 @@ void ShortcutsStep(HWND window)
         ReleaseCapture();
         MessageShowFormatted(setup.instance, setup.applicationName, window, IDS_CANNOT_CREATE,
                              setup.groupFolder, MB_ICONERROR);
-        PostMessageA(window, WM_SETUP_REGISTER, 0, 0);
-        return;
+        return 0;
     }
     ScriptFindSection(setup.instance, setup.className, window, setup.sectionGroup, 1,
                       setup.scriptText, &setup.scanOffset);
     ShortcutsMake();
-    PostMessageA(window, WM_SETUP_REGISTER, 0, 0);
+    return 0;
 }

@@ -3,7 +3,9 @@
 
 set(TAV_WINDOWS_SOURCES
     script/script.cpp
+    util/file.cpp
     util/message.cpp
+    util/window.cpp
     setup/sequence.cpp
     setup/state.cpp
     actions/filecopy.cpp
@@ -65,7 +67,7 @@ function(tav_setup_program target output core)
   # Static: the program needs no DLL beyond the system's own.
   target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++ -mwindows
     -Wl,--no-insert-timestamp -s)
-  target_link_libraries(${target} PRIVATE ${core} ole32 uuid comctl32)
+  target_link_libraries(${target} PRIVATE ${core} ole32 uuid)
 endfunction()
 
 set(TAV_SETUP_EXE ${PROJECT_BINARY_DIR}/SETUP.EXE)

@@ -1,5 +1,6 @@
 #include "script/script.h"
 
+#include "util/file.h"
 #include "util/message.h"
 #include "util/strings.h"
 

@@ -3,9 +3,10 @@
 #include "actions/filecopy.h"
 #include "script/entry.h"
 #include "script/script.h"
-#include "setup/sequence.h"
 #include "setup/messages.h"
+#include "setup/sequence.h"
 #include "setup/state.h"
+#include "util/file.h"
 #include "util/message.h"
 #include "util/strings.h"
 #include "util/text.h"
@@ -32,26 +33,18 @@ static void StartupRestrictDllSearch(void)
 
 static void StartupLoadStrings(void)
 {
-    static const struct {
-        UINT id;
-        char *field;
-        int capacity;
-    } strings[] = {
-        { IDS_CLASS_NAME, setup.className, sizeof setup.className },
-        { IDS_DIRECTORY_PROMPT, setup.directoryPrompt, sizeof setup.directoryPrompt },
-        { IDS_SIZE_FORMAT, setup.sizeFormat, sizeof setup.sizeFormat },
-        { IDS_SECTION_FILES, setup.sectionFiles, sizeof setup.sectionFiles },
-        { IDS_SECTION_GROUP, setup.sectionGroup, sizeof setup.sectionGroup },
-        { IDS_SECTION_SETTINGS, setup.sectionSettings, sizeof setup.sectionSettings },
-        { IDS_SECTION_REGISTRATION, setup.sectionRegistration, sizeof setup.sectionRegistration },
-        { IDS_KEY_BITMAP, setup.keyBitmap, sizeof setup.keyBitmap },
-        { IDS_KEY_APPLICATION, setup.keyApplication, sizeof setup.keyApplication },
-        { IDS_KEY_TITLE, setup.keyTitle, sizeof setup.keyTitle },
-        { IDS_KEY_DIRECTORY, setup.keyDirectory, sizeof setup.keyDirectory },
-        { IDS_KEY_SUFFIXES, setup.keySuffixes, sizeof setup.keySuffixes },
-    };
-    for (const auto &s : strings)
-        LoadStringA(setup.instance, s.id, s.field, s.capacity);
+    char *const names[] = { setup.sectionFiles, setup.sectionGroup, setup.sectionSettings,
+                            setup.sectionRegistration, setup.keyBitmap, setup.keyApplication,
+                            setup.keyTitle, setup.keyDirectory, setup.keySuffixes };
+    static const UINT nameIds[] = { IDS_SECTION_FILES, IDS_SECTION_GROUP, IDS_SECTION_SETTINGS,
+                                    IDS_SECTION_REGISTRATION, IDS_KEY_BITMAP, IDS_KEY_APPLICATION,
+                                    IDS_KEY_TITLE, IDS_KEY_DIRECTORY, IDS_KEY_SUFFIXES };
+    LoadStringA(setup.instance, IDS_CLASS_NAME, setup.className, sizeof setup.className);
+    LoadStringA(setup.instance, IDS_DIRECTORY_PROMPT, setup.directoryPrompt,
+                sizeof setup.directoryPrompt);
+    LoadStringA(setup.instance, IDS_SIZE_FORMAT, setup.sizeFormat, sizeof setup.sizeFormat);
+    for (int i = 0; i < (int)(sizeof nameIds / sizeof nameIds[0]); i++)
+        LoadStringA(setup.instance, nameIds[i], names[i], SETUP_NAME_CAPACITY);
 }
 
 static void StartupRegisterClass(void)

@@ -1,12 +1,15 @@
 #include "setup/sequence.h"
 
 #include "actions/filecopy.h"
-#include "actions/setupsteps.h"
+#include "actions/registration.h"
+#include "actions/shortcut.h"
 #include "resources/ids.h"
 #include "script/script.h"
 #include "setup/messages.h"
 #include "setup/state.h"
-#include "ui/dialogs.h"
+#include "ui/backdrop.h"
+#include "ui/directory.h"
+#include "ui/progress.h"
 #include "util/message.h"
 #include "util/strings.h"
 
@@ -49,9 +52,8 @@ static void SequenceCopyDone(HWND window)
     PostMessageA(window, setup.cancelRequested ? WM_SETUP_FINISH : WM_SETUP_SHORTCUTS, 0, 0);
 }
 
-void SequenceFinish(HWND window)
+static void SequenceFinish(void)
 {
-    (void)window;
     UINT id = IDS_FINISH_SUCCESS;
     if (setup.cancelRequested)
         id = IDS_FINISH_CANCELLED;
@@ -62,6 +64,16 @@ void SequenceFinish(HWND window)
     SequenceQuit();
 }
 
+/* Registration, and the finishing step at once, in the same message. */
+static void SequenceRegisterAndFinish(HWND window)
+{
+    RegistrationStep(window);
+    SequenceFinish();
+}
+
+/* The order of the installation is decided here alone: every step does its
+   work and returns, and the step that follows is posted here, or run at
+   once where the installation goes straight on. */
 LRESULT CALLBACK BackdropWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -95,22 +107,26 @@ LRESULT CALLBACK BackdropWindowProc(HWND window, UINT message, WPARAM wParam, LP
         SequenceStart(window);
         return 0;
     case WM_SETUP_NEXT_FILE:
-        FileCopyNextEntry(window);
+        PostMessageA(window, FileCopyNextEntry(window), 0, 0);
         return 0;
     case WM_SETUP_COPY_CHUNK:
-        FileCopyChunk(window);
+        PostMessageA(window, FileCopyChunk(window), 0, 0);
         return 0;
     case WM_SETUP_COPY_DONE:
         SequenceCopyDone(window);
         return 0;
     case WM_SETUP_SHORTCUTS:
-        ShortcutsStep(window);
+        /* without a Programs folder, registration at once */
+        if (ShortcutsStep(window) == 0)
+            PostMessageA(window, WM_SETUP_REGISTER, 0, 0);
+        else
+            SequenceRegisterAndFinish(window);
         return 0;
     case WM_SETUP_REGISTER:
-        RegistrationStep(window);
+        SequenceRegisterAndFinish(window);
         return 0;
     case WM_SETUP_FINISH:
-        SequenceFinish(window);
+        SequenceFinish();
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

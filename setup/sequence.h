@@ -3,10 +3,8 @@
 
 #include <windows.h>
 
+/* The backdrop window's procedure: its face, and the installation as a
+   chain of posted steps. */
 LRESULT CALLBACK BackdropWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-/* The finishing step: closing message, then quit. Registration runs it
-   inline at its end. */
-void SequenceFinish(HWND window);
 
 #endif

@@ -5,6 +5,10 @@
 
 struct KeyChainNode;
 
+/* The fields of the names that the script's sections and keys are matched
+   with. */
+#define SETUP_NAME_CAPACITY 32
+
 /* The one record of the program: settings, texts, counters and handles.
    Zero-filled by static storage; read and written directly by every file. */
 struct SetupState {
@@ -27,13 +31,13 @@ struct SetupState {
     int valueLength;
     char entryValue[128];
     char ioBuffer[8192];          /* copy buffer; between chunks scratch for formatted texts */
-    char sectionFiles[32];
-    char sectionGroup[32];
-    char sectionSettings[32];
-    char keyBitmap[32];
-    char keyApplication[32];
-    char keyTitle[32];
-    char keyDirectory[32];
+    char sectionFiles[SETUP_NAME_CAPACITY];
+    char sectionGroup[SETUP_NAME_CAPACITY];
+    char sectionSettings[SETUP_NAME_CAPACITY];
+    char keyBitmap[SETUP_NAME_CAPACITY];
+    char keyApplication[SETUP_NAME_CAPACITY];
+    char keyTitle[SETUP_NAME_CAPACITY];
+    char keyDirectory[SETUP_NAME_CAPACITY];
     char bitmapName[128];
     char bitmapPath[128];
     char applicationName[128];
@@ -61,8 +65,8 @@ struct SetupState {
     long long totalSize;
     int cancelRequested;
     int errorCount;               /* only zero or non-zero matters */
-    char sectionRegistration[32];
-    char keySuffixes[32];
+    char sectionRegistration[SETUP_NAME_CAPACITY];
+    char keySuffixes[SETUP_NAME_CAPACITY];
     char suffixList[128];
 };
 

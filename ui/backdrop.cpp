@@ -1,109 +1,120 @@
 #include <windows.h>
 
 #include "setup/state.h"
+#include "ui/backdrop.h"
 #include "ui/bmpcheck.h"
-#include "ui/dialogs.h"
+#include "util/file.h"
 #include "util/message.h"
 #include "util/strings.h"
 #include "util/text.h"
 
+/* The picture being read, and where its messages go. */
+struct BitmapSource {
+    HINSTANCE instance;
+    const char *caption;
+    HWND owner;
+    const char *path;
+    HANDLE file;
+};
+
+static void BitmapTell(const BitmapSource *source, UINT id, UINT icon)
+{
+    /* the memory messages name the operation, the others the file */
+    const char *argument =
+        id == IDS_NO_MEMORY || id == IDS_NO_MEMORY_ACCESS ? "GetBitmap" : source->path;
+    MessageShowFormatted(source->instance, source->caption, source->owner, id, argument, icon);
+}
+
+/* Reads the next size bytes of the file into a new zero-filled movable
+   block one byte larger, and locks it; the handle and the pointer are the
+   caller's to release, also after a failure. */
+static int BitmapReadBlock(const BitmapSource *source, unsigned size, HGLOBAL *memory,
+                           unsigned char **bytes)
+{
+    DWORD read = 0;
+    *memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, (SIZE_T)size + 1);
+    if (*memory == NULL) {
+        BitmapTell(source, IDS_NO_MEMORY, MB_ICONERROR);
+        return -1;
+    }
+    *bytes = (unsigned char *)GlobalLock(*memory);
+    if (*bytes == NULL) {
+        BitmapTell(source, IDS_NO_MEMORY_ACCESS, MB_ICONERROR);
+        return -1;
+    }
+    if (!ReadFile(source->file, *bytes, size, &read, NULL) || read != size) {
+        BitmapTell(source, IDS_CANNOT_READ, MB_ICONERROR);
+        return -1;
+    }
+    return 0;
+}
+
 HBITMAP LoadBitmapFile(HINSTANCE instance, const char *caption, HWND owner, const char *path,
                        HDC context)
 {
+    BitmapSource source = { instance, caption, owner, path, INVALID_HANDLE_VALUE };
     HBITMAP bitmap = NULL;
     HGLOBAL infoMemory = NULL;
     HGLOBAL pixelMemory = NULL;
     unsigned char *info = NULL;
     unsigned char *pixels = NULL;
     unsigned char fileHeader[14];
-    unsigned infoSize = 0;
+    unsigned offBits = 0;
     unsigned pixelSize = 0;
     long long fileSize = 0;
     DWORD read = 0;
 
     if (path[0] == '\0')
         return NULL;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+    source.file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, NULL);
-    if (file == INVALID_HANDLE_VALUE) {
-        MessageShowFormatted(instance, caption, owner, IDS_CANNOT_OPEN, path, MB_ICONERROR);
+    if (source.file == INVALID_HANDLE_VALUE) {
+        BitmapTell(&source, IDS_CANNOT_OPEN, MB_ICONERROR);
         return NULL;
     }
     /* A block that the file cannot fill is not allocated: its read would be
        short, and a header's lie could ask for gigabytes. */
-    fileSize = FileGetSize(file);
+    fileSize = FileGetSize(source.file);
 
-    if (!ReadFile(file, fileHeader, sizeof fileHeader, &read, NULL) || read != sizeof fileHeader) {
-        MessageShowFormatted(instance, caption, owner, IDS_CANNOT_READ, path, MB_ICONERROR);
+    if (!ReadFile(source.file, fileHeader, sizeof fileHeader, &read, NULL) ||
+        read != sizeof fileHeader) {
+        BitmapTell(&source, IDS_CANNOT_READ, MB_ICONERROR);
         goto done;
     }
-    {
-        unsigned offBits = (unsigned)fileHeader[10] | (unsigned)fileHeader[11] << 8 |
-                           (unsigned)fileHeader[12] << 16 | (unsigned)fileHeader[13] << 24;
-        /* Headers that make no sense are refused before anything is
-           allocated or given to the system. */
-        if (BitmapCheckOffset(offBits) != 0) {
-            MessageShowFormatted(instance, caption, owner, IDS_NO_BITMAP, path,
-                                 MB_ICONINFORMATION);
-            goto done;
-        }
-        infoSize = offBits - 14;
-        if ((long long)offBits > fileSize) {
-            MessageShowFormatted(instance, caption, owner, IDS_CANNOT_READ, path, MB_ICONERROR);
-            goto done;
-        }
+    offBits = BitmapRead32(fileHeader + 10);
+    /* Headers that make no sense are refused before anything is allocated or
+       given to the system. */
+    if (BitmapCheckOffset(offBits) != 0) {
+        BitmapTell(&source, IDS_NO_BITMAP, MB_ICONINFORMATION);
+        goto done;
     }
+    if ((long long)offBits > fileSize) {
+        BitmapTell(&source, IDS_CANNOT_READ, MB_ICONERROR);
+        goto done;
+    }
+    if (BitmapReadBlock(&source, offBits - 14, &infoMemory, &info) != 0)
+        goto done;
+    if (BitmapCheckInfo(info, offBits - 14, &pixelSize) != 0) {
+        BitmapTell(&source, IDS_NO_BITMAP, MB_ICONINFORMATION);
+        goto done;
+    }
+    if ((long long)pixelSize > fileSize - offBits) {
+        BitmapTell(&source, IDS_CANNOT_READ, MB_ICONERROR);
+        goto done;
+    }
+    if (BitmapReadBlock(&source, pixelSize, &pixelMemory, &pixels) != 0)
+        goto done;
 
-    infoMemory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, infoSize + 1);
-    if (infoMemory == NULL) {
-        MessageShowFormatted(instance, caption, owner, IDS_NO_MEMORY, "GetBitmap", MB_ICONERROR);
-        goto done;
-    }
-    info = (unsigned char *)GlobalLock(infoMemory);
-    if (info == NULL) {
-        MessageShowFormatted(instance, caption, owner, IDS_NO_MEMORY_ACCESS, "GetBitmap",
-                             MB_ICONERROR);
-        goto done;
-    }
-    if (!ReadFile(file, info, infoSize, &read, NULL) || read != infoSize) {
-        MessageShowFormatted(instance, caption, owner, IDS_CANNOT_READ, path, MB_ICONERROR);
-        goto done;
-    }
-    if (BitmapCheckInfo(info, infoSize, &pixelSize) != 0) {
-        MessageShowFormatted(instance, caption, owner, IDS_NO_BITMAP, path, MB_ICONINFORMATION);
-        goto done;
-    }
-    if ((long long)pixelSize > fileSize - 14 - infoSize) {
-        MessageShowFormatted(instance, caption, owner, IDS_CANNOT_READ, path, MB_ICONERROR);
-        goto done;
-    }
-
-    pixelMemory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, pixelSize + 1);
-    if (pixelMemory == NULL) {
-        MessageShowFormatted(instance, caption, owner, IDS_NO_MEMORY, "GetBitmap", MB_ICONERROR);
-        goto done;
-    }
-    pixels = (unsigned char *)GlobalLock(pixelMemory);
-    if (pixels == NULL) {
-        MessageShowFormatted(instance, caption, owner, IDS_NO_MEMORY_ACCESS, "GetBitmap",
-                             MB_ICONERROR);
-        goto done;
-    }
-    if (!ReadFile(file, pixels, pixelSize, &read, NULL) || read != pixelSize) {
-        MessageShowFormatted(instance, caption, owner, IDS_CANNOT_READ, path, MB_ICONERROR);
-        goto done;
-    }
-
-    CloseHandle(file);
-    file = INVALID_HANDLE_VALUE;
+    CloseHandle(source.file);
+    source.file = INVALID_HANDLE_VALUE;
     bitmap = CreateDIBitmap(context, (const BITMAPINFOHEADER *)info, CBM_INIT, pixels,
                             (const BITMAPINFO *)info, DIB_RGB_COLORS);
     if (bitmap == NULL)
-        MessageShowFormatted(instance, caption, owner, IDS_NO_BITMAP, path, MB_ICONINFORMATION);
+        BitmapTell(&source, IDS_NO_BITMAP, MB_ICONINFORMATION);
 
 done:
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
+    if (source.file != INVALID_HANDLE_VALUE)
+        CloseHandle(source.file);
     if (pixels != NULL)
         GlobalUnlock(pixelMemory);
     if (pixelMemory != NULL)

@@ -3,10 +3,11 @@
 #include "actions/registry.h"
 #include "resources/ids.h"
 #include "setup/state.h"
-#include "ui/dialogs.h"
+#include "ui/directory.h"
 #include "ui/dirpath.h"
-#include "util/message.h"
+#include "util/file.h"
 #include "util/text.h"
+#include "util/window.h"
 
 static void DirectoryPropose(void)
 {
@@ -39,13 +40,11 @@ static void DirectoryAccept(HWND dialog)
                        sizeof setup.installDir);
 }
 
-INT_PTR CALLBACK DirectoryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK DirectoryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
-    (void)lParam;
     switch (message) {
     case WM_INITDIALOG:
-        WindowCenterOver(GetParent(dialog), dialog);
-        SetWindowTextA(dialog, setup.title);
+        WindowStartDialog(dialog, setup.title);
         SendDlgItemMessageA(dialog, IDC_DIRECTORY_PATH, EM_LIMITTEXT, 260, 0);
         SetDlgItemTextA(dialog, IDC_DIRECTORY_PROMPT, setup.directoryPrompt);
         DirectoryPropose();

@@ -4,14 +4,33 @@
 #include "setup/messages.h"
 #include "setup/state.h"
 #include "ui/bar.h"
-#include "ui/dialogs.h"
-#include "util/message.h"
+#include "ui/progress.h"
+#include "util/window.h"
 
-/* The bar control's own handle: the copy draws through it on every change
-   of percentage, and under Wine each look-up of a control by its number is a
-   server round trip. */
-static void DrawProgressBarControl(HWND control, WORD percentage)
+/* What the dialog shows now, so that an update that would not change a
+   pixel or a character is skipped: a 32 MiB file is 4096 chunks but only 101
+   percentages. -1 means unknown: the next update draws. A bar control that
+   repaints itself for any other reason shows its empty frame again, so its
+   paint marks it unknown. Index 0 is the file, 1 the overall figure. The
+   controls' handles are taken once, when the dialog is made: under Wine each
+   look-up of a control by its number is a server round trip. */
+static int shownBar[2] = { -1, -1 };
+static int shownText[2] = { -1, -1 };
+static HWND watchedDialog;
+static HWND barControl[2];
+static HWND textControl[2];
+static HWND labelControl;
+static WNDPROC barProc;
+
+static int ProgressSlot(int controlId)
 {
+    return controlId == IDC_PROGRESS_FILE_BAR || controlId == IDC_PROGRESS_FILE_TEXT ? 0 : 1;
+}
+
+void DrawProgressBar(HWND dialog, WORD controlId, WORD percentage)
+{
+    HWND control = dialog == watchedDialog ? barControl[ProgressSlot(controlId)]
+                                           : GetDlgItem(dialog, controlId);
     RECT client;
     GetClientRect(control, &client);
     int width = client.right;
@@ -34,28 +53,6 @@ static void DrawProgressBarControl(HWND control, WORD percentage)
     ReleaseDC(control, context);
 }
 
-void DrawProgressBar(HWND dialog, WORD controlId, WORD percentage)
-{
-    DrawProgressBarControl(GetDlgItem(dialog, controlId), percentage);
-}
-
-/* What the dialog shows now, so that an update that would not change a
-   pixel or a character is skipped: a 32 MiB file is 4096 chunks but only 101
-   percentages. -1 means unknown: the next update draws. A bar control that
-   repaints itself for any other reason shows its empty frame again, so its
-   paint marks it unknown. Index 0 is the file, 1 the overall figure. */
-static int shownBar[2] = { -1, -1 };
-static int shownText[2] = { -1, -1 };
-static HWND barControl[2];
-static HWND textControl[2];
-static HWND labelControl;
-static WNDPROC barProc;
-
-static int ProgressSlot(int controlId)
-{
-    return controlId == IDC_PROGRESS_FILE_BAR || controlId == IDC_PROGRESS_FILE_TEXT ? 0 : 1;
-}
-
 static LRESULT CALLBACK ProgressBarProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = CallWindowProcA(barProc, control, message, wParam, lParam);
@@ -64,13 +61,13 @@ static LRESULT CALLBACK ProgressBarProc(HWND control, UINT message, WPARAM wPara
     return result;
 }
 
-static void ProgressShowBar(int controlId, int percent)
+static void ProgressShowBar(HWND dialog, int controlId, int percent)
 {
     int clipped = percent > 0xFFFF ? 0xFFFF : percent;
     int slot = ProgressSlot(controlId);
     if (shownBar[slot] == clipped)
         return;
-    DrawProgressBarControl(barControl[slot], (WORD)clipped);
+    DrawProgressBar(dialog, (WORD)controlId, (WORD)clipped);
     shownBar[slot] = clipped;
 }
 
@@ -85,15 +82,15 @@ static void ProgressShowPercent(int controlId, int percent)
     shownText[slot] = percent;
 }
 
-static void ProgressUpdate(void)
+static void ProgressUpdate(HWND dialog)
 {
     int filePercent = ProgressPercent(setup.fileDone, setup.fileSize);
-    ProgressShowBar(IDC_PROGRESS_FILE_BAR, filePercent);
+    ProgressShowBar(dialog, IDC_PROGRESS_FILE_BAR, filePercent);
     ProgressShowPercent(IDC_PROGRESS_FILE_TEXT, filePercent);
     /* The overall bar moves once per file, when the file reaches 100 %. */
     if (filePercent == 100) {
         int totalPercent = ProgressPercent(setup.totalDone, setup.totalSize);
-        ProgressShowBar(IDC_PROGRESS_TOTAL_BAR, totalPercent);
+        ProgressShowBar(dialog, IDC_PROGRESS_TOTAL_BAR, totalPercent);
         ProgressShowPercent(IDC_PROGRESS_TOTAL_TEXT, totalPercent);
     }
 }
@@ -113,15 +110,14 @@ static void ProgressWatchBars(HWND dialog)
                                              (LONG_PTR)ProgressBarProc);
     }
     labelControl = GetDlgItem(dialog, IDC_PROGRESS_FILE_LABEL);
+    watchedDialog = dialog;
 }
 
-INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
-    (void)lParam;
     switch (message) {
     case WM_INITDIALOG:
-        WindowCenterOver(GetParent(dialog), dialog);
-        SetWindowTextA(dialog, setup.title);
+        WindowStartDialog(dialog, setup.title);
         ProgressWatchBars(dialog);
         ProgressShowPercent(IDC_PROGRESS_TOTAL_TEXT, 0);
         return TRUE;
@@ -134,7 +130,7 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
             ProgressShowPercent(IDC_PROGRESS_FILE_TEXT, 0);
             return TRUE;
         case CMD_PROGRESS_UPDATE:
-            ProgressUpdate();
+            ProgressUpdate(dialog);
             return TRUE;
         case IDC_PROGRESS_CANCEL:
             setup.cancelRequested = 1;

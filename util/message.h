@@ -8,9 +8,4 @@ int MessageShow(HINSTANCE instance, const char *caption, HWND owner, UINT id, UI
 int MessageShowFormatted(HINSTANCE instance, const char *caption, HWND owner, UINT id,
                          const char *argument, UINT flags);
 
-/* Screen placement and file measurement used by several windows and passes. */
-void WindowCenterOver(HWND reference, HWND window);
-long long FileGetSize(HANDLE file);
-int PathCurrentDrive(void);
-
 #endif

@@ -10,7 +10,7 @@
 
 #include "tools/driver/driver.h"
 #include "tests/unit/setup_module.h"
-#include "ui/dialogs.h"
+#include "ui/backdrop.h"
 
 namespace {
 

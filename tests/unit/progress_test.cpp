@@ -10,7 +10,7 @@
 #include "setup/sequence.h"
 #include "setup/state.h"
 #include "tests/unit/setup_module.h"
-#include "ui/dialogs.h"
+#include "ui/progress.h"
 
 namespace {
 
