@@ -41,7 +41,6 @@ int LeadingInteger(const std::string &text)
 
 struct Player {
     HANDLE process;
-    double startMs;
     double deadlineMs;
 
     bool Ended() const { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
@@ -192,7 +191,6 @@ DriverResult DriverPlay(const DriverRun &run, const std::vector<DriverStep> &ste
 
     Player player;
     player.process = process.hProcess;
-    player.startMs = startMs;
     player.deadlineMs = startMs + run.timeoutMs;
 
     std::set<HWND> seen;

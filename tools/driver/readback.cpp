@@ -1,7 +1,6 @@
 #include "tools/driver/internal.h"
 
 #include <objbase.h>
-#include <shlobj.h>
 #include <shobjidl.h>
 
 using namespace driver;

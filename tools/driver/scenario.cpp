@@ -21,17 +21,13 @@ struct Cursor {
         return at >= line.size();
     }
     /* A bare word, or a quoted string where "" stands for one quote. */
-    bool Word(std::string *out, bool *quoted = nullptr)
+    bool Word(std::string *out)
     {
         Blanks();
         out->clear();
-        if (quoted)
-            *quoted = false;
         if (at >= line.size())
             return false;
         if (line[at] == '"') {
-            if (quoted)
-                *quoted = true;
             at++;
             for (;;) {
                 if (at >= line.size())
