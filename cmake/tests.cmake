@@ -71,7 +71,14 @@ tav_wine_test(unit_tests
 add_dependencies(unit_tests setup)
 
 # The scripted user: a library for the tests and a command-line program.
-add_library(driverlib STATIC tools/driver/driver.cpp)
+add_library(driverlib STATIC
+  tools/driver/text.cpp
+  tools/driver/snapshot.cpp
+  tools/driver/capture.cpp
+  tools/driver/transcript.cpp
+  tools/driver/scenario.cpp
+  tools/driver/play.cpp
+  tools/driver/readback.cpp)
 target_include_directories(driverlib PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(driverlib PRIVATE ${TAV_WARNINGS})
 target_link_libraries(driverlib PUBLIC ole32 uuid shell32 gdi32 user32 advapi32)

@@ -4,7 +4,14 @@
 /* The scripted user: starts SETUP.EXE, records every top-level window of its
    process as it appears, answers each one as a scenario says, and reads back
    what an installation left (registry values, shortcut files).
-   All texts in this API are UTF-8. */
+   All texts in this API are UTF-8.
+
+   The library, a job a file: text.cpp (conversions, the clock), snapshot.cpp
+   (reading the windows of another process), capture.cpp (the screen and the
+   icons of message boxes), transcript.cpp (how windows, steps and actions
+   are written down), scenario.cpp (the scenario text), play.cpp (playing it,
+   the real mouse, the boxes of the calling process), readback.cpp (registry
+   values, shortcuts, whole files); internal.h is what they share. */
 
 #include <windows.h>
 
