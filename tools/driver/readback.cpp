@@ -85,10 +85,9 @@ bool DriverReadShortcut(const std::string &path, DriverShortcut *shortcut)
             CloseHandle(handle);
         }
     }
-    if (file != NULL)
-        file->Release();
-    if (link != NULL)
-        link->Release();
+    for (IUnknown *object : { (IUnknown *)file, (IUnknown *)link })
+        if (object != NULL)
+            object->Release();
     if (SUCCEEDED(initialized))
         CoUninitialize();
     return ok;
