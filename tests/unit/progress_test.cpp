@@ -9,7 +9,7 @@
 #include "setup/messages.h"
 #include "setup/sequence.h"
 #include "setup/state.h"
-#include "tests/unit/setup_module.h"
+#include "tests/e2e/support.h"
 #include "ui/dialogs.h"
 
 namespace {
@@ -27,7 +27,7 @@ protected:
         setup = SetupState();
         setup.barBrush = CreateSolidBrush(RGB(0, 0, 255));
         setup.gapBrush = CreateSolidBrush(RGB(192, 192, 192));
-        lstrcpyA(setup.title, "Installation de Tavelin");
+        lstrcpyA(setup.title, kTitle);
         dialog = CreateDialogParamA(module, "Copy", owner, ProgressDialogProc, 0);
         ASSERT_NE(nullptr, dialog);
         Pump();
@@ -118,7 +118,7 @@ TEST_F(ProgressDialog, StartsWithCaptionAndOverallZero)
 {
     char caption[128];
     GetWindowTextA(dialog, caption, sizeof caption);
-    EXPECT_STREQ("Installation de Tavelin", caption);
+    EXPECT_STREQ(kTitle, caption);
     EXPECT_EQ("0 %", Text(IDC_PROGRESS_TOTAL_TEXT));
     EXPECT_EQ("", Text(IDC_PROGRESS_FILE_TEXT));
     EXPECT_EQ("", Text(IDC_PROGRESS_FILE_LABEL));
