@@ -11,7 +11,8 @@ enable_testing()
 # compile GoogleTest from its sources instead (cmake/tests.cmake).
 find_package(GTest REQUIRED)
 add_executable(portable_tests tests/unit/text_test.cpp tests/unit/scan_test.cpp
-  tests/unit/dirpath_test.cpp tests/unit/entry_test.cpp)
+  tests/unit/entry_test.cpp tests/unit/dirpath_test.cpp tests/unit/bar_test.cpp
+  tests/unit/bmpcheck_test.cpp tests/common/bmp.cpp)
 target_compile_options(portable_tests PRIVATE ${TAV_SANITIZE})
 target_link_options(portable_tests PRIVATE ${TAV_SANITIZE})
 target_link_libraries(portable_tests PRIVATE tavportable GTest::gtest_main)
