@@ -44,7 +44,7 @@ add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/checker-sample/SETUP.INF
 add_custom_target(checker_sample ALL DEPENDS ${PROJECT_BINARY_DIR}/checker-sample/SETUP.INF)
 
 file(GLOB TAV_CHECKER_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/checker/*.cpp)
-add_executable(checker_tests ${TAV_CHECKER_TESTS})
+add_executable(checker_tests ${TAV_CHECKER_TESTS} tests/common/bmp.cpp)
 target_compile_definitions(checker_tests PRIVATE TAV_SETUPCHECK="$<TARGET_FILE:setupcheck>"
   TAV_CHECKER_SAMPLE="${PROJECT_BINARY_DIR}/checker-sample")
 target_compile_options(checker_tests PRIVATE ${TAV_SANITIZE})

@@ -1,5 +1,5 @@
 /* The command line, the program's exit codes and streams, files that are no
-   script, and the helpers for code page 1252 and Windows names. */
+   script. */
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -10,8 +10,6 @@
 #include <string>
 
 #include "support.h"
-#include "tools/checker/cp1252.h"
-#include "tools/checker/distdir.h"
 
 namespace {
 
@@ -117,37 +115,6 @@ TEST(CheckerCommandLine, ProgramExitCodesAndStreams)
         EXPECT_EQ("", Slurp(d.Path("out")));
         EXPECT_EQ(run.err, Slurp(d.Path("err"))) << run.options;
     }
-}
-
-TEST(CheckerHelpers, CodePage1252)
-{
-    EXPECT_EQ("\xE2\x82\xAC \xC3\xA9 \xC5\x93 \xC2\x81", Cp1252ToUtf8("\x80 \xE9 \x9C \x81"));
-    std::string back;
-    ASSERT_TRUE(Utf8ToCp1252("\xE2\x82\xAC \xC3\xA9 \xC5\x93 \xC2\x81", &back));
-    EXPECT_EQ("\x80 \xE9 \x9C \x81", back);
-    EXPECT_FALSE(Utf8ToCp1252("\xE2\x86\x92", &back)) << "no arrow in cp1252";
-    EXPECT_FALSE(Utf8ToCp1252("\xE9t\xE9", &back)) << "not UTF-8";
-    EXPECT_TRUE(Cp1252EqualNoCase("\xC9t\xE9 \x9C\xFF", "\xE9T\xC9 \x8C\x9F"));
-    EXPECT_FALSE(Cp1252EqualNoCase("\xF7", "\xD7")) << "division and multiplication signs";
-    for (int b = 0x80; b <= 0x9F; b++)
-        EXPECT_EQ(b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D,
-                  Cp1252IsUndefined((unsigned char)b)) << b;
-}
-
-TEST(CheckerHelpers, WindowsNamesInTheDistribution)
-{
-    Distribution d;
-    d.MakeDirectory("Docs");
-    d.Write("Docs/Lisez.txt", "12345");
-    EXPECT_EQ(DistKind::File, DistLookup(d.Path(""), "docs\\LISEZ.TXT").kind);
-    EXPECT_EQ("Docs\\Lisez.txt", DistLookup(d.Path(""), "docs/LISEZ.TXT").name);
-    EXPECT_EQ(5, DistLookup(d.Path(""), "Docs.\\..\\Docs\\\\Lisez.txt. .").size);
-    EXPECT_EQ(DistKind::Directory, DistLookup(d.Path(""), "DOCS").kind);
-    EXPECT_EQ(DistKind::Directory, DistLookup(d.Path(""), "").kind);
-    EXPECT_EQ(DistKind::Missing, DistLookup(d.Path(""), "Docs\\ Lisez.txt").kind);
-    EXPECT_EQ(DistKind::Missing, DistLookup(d.Path(""), "Docs \\Lisez.txt").kind)
-        << "a blank ends no directory's name";
-    EXPECT_EQ(DistKind::Missing, DistLookup(d.Path(""), "Lisez.txt").kind);
 }
 
 } // namespace
