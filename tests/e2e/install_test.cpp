@@ -84,20 +84,19 @@ TEST(Install, TwoFilesCopiedWithTheirTimes)
     EXPECT_EQ(inst + "\\Tavelin.exe", TestRegistryString(HKEY_LOCAL_MACHINE, kAppPaths));
 }
 
+/* A folder of programs other than the prefix's own "C:\Program Files", so
+   that a proposal that does not read it shows. */
 TEST(Install, DirectoryDialogProposesProgramFiles)
 {
+    TestSetRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", "D:\\Logiciels");
     std::string dir = TestDist(Script(""));
     DriverResult r =
         TestPlay(dir, { ExpectBackdrop(), ExpectDirectory({ Press(IDC_DIRECTORY_CANCEL) }) });
     ASSERT_TRUE(r.ok) << r.failure;
     ASSERT_EQ(2u, r.windows.size());
     const DriverWindow &d = r.windows[1];
-    std::string programFiles;
-    ASSERT_TRUE(DriverReadRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir",
-                                         &programFiles));
-    EXPECT_EQ("C:\\Program Files", programFiles);
     ASSERT_NE(nullptr, d.Control(IDC_DIRECTORY_PATH));
-    EXPECT_EQ(programFiles + "\\Tavelin", d.Control(IDC_DIRECTORY_PATH)->text);
+    EXPECT_EQ("D:\\Logiciels\\Tavelin", d.Control(IDC_DIRECTORY_PATH)->text);
     EXPECT_EQ("Installer Tavelin dans le répertoire:", d.Control(IDC_DIRECTORY_PROMPT)->text);
     EXPECT_EQ("Cette installation requiert 0 Kb.", d.Control(IDC_DIRECTORY_SIZE)->text);
     EXPECT_EQ("backdrop", d.owner);
