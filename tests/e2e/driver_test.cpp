@@ -7,6 +7,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -319,30 +320,35 @@ TEST(DriverScenario, Parses)
     EXPECT_EQ(steps[0].control, "");
 }
 
+/* Each text is wrong on its last line: the error names that line and the
+   word that is wrong there. */
 TEST(DriverScenario, RejectsWithTheLineNumber)
 {
     struct {
         const char *text;
-        const char *error;
+        const char *word;
     } cases[] = {
-        { "    press 1\n", "line 1: an action before any window" },
-        { "window \"A\"\n  press\n", "line 2: bad arguments to press" },
-        { "window \"A\"\n  press x1\n", "line 2: bad arguments to press" },
-        { "window \"A\"\n  jump 3\n", "line 2: unknown action \"jump\"" },
-        { "window \"A\" sometimes\n", "line 1: unknown word \"sometimes\"" },
-        { "window \"A\" class\n", "line 1: class: missing name" },
-        { "window \"A\" control\n", "line 1: control: missing text" },
-        { "# x\nfenetre \"A\"\n", "line 2: expected \"window\", found \"fenetre\"" },
-        { "window \"A\n", "line 1: window: missing text" },
-        { "window\n", "line 1: window: missing text" },
-        { "window A\n  type 257 \"x\" y\n", "line 2: bad arguments to type" },
-        { "window A\n  escape now\n", "line 2: bad arguments to escape" },
+        { "    press 1\n", "before any window" },
+        { "window \"A\"\n  press\n", "press" },
+        { "window \"A\"\n  press x1\n", "press" },
+        { "window \"A\"\n  jump 3\n", "jump" },
+        { "window \"A\" sometimes\n", "sometimes" },
+        { "window \"A\" class\n", "class" },
+        { "window \"A\" control\n", "control" },
+        { "# x\nfenetre \"A\"\n", "fenetre" },
+        { "window \"A\n", "window" },
+        { "window\n", "window" },
+        { "window A\n  type 257 \"x\" y\n", "type" },
+        { "window A\n  escape now\n", "escape" },
     };
     for (const auto &c : cases) {
         std::vector<DriverStep> steps;
         std::string error;
         EXPECT_FALSE(DriverParseScenario(c.text, &steps, &error)) << c.text;
-        EXPECT_EQ(error, c.error) << c.text;
+        std::string text = c.text;
+        std::string line = "line " + std::to_string(std::count(text.begin(), text.end(), '\n'));
+        EXPECT_EQ(0u, error.find(line + ": ")) << error;
+        EXPECT_NE(std::string::npos, error.find(c.word)) << error;
     }
 }
 
