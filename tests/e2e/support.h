@@ -1,10 +1,11 @@
 #ifndef TAVELIN_TESTS_E2E_SUPPORT_H
 #define TAVELIN_TESTS_E2E_SUPPORT_H
 
-/* Helpers of the end-to-end tests: paths, files, the distribution directory
-   (SETUP.EXE and its script) and short forms of the scripted user's steps.
-   Paths are Windows paths; window texts are UTF-8; file contents are bytes
-   (scripts in code page 1252). */
+/* Helpers of the tests under Wine, end-to-end and unit: paths, files, the
+   distribution directory (SETUP.EXE, its script and sources), what the
+   scripts and an installation have in common, read-backs, and short forms
+   of the scripted user's steps. Paths are Windows paths; window texts are
+   UTF-8; file contents are bytes (scripts in code page 1252). */
 
 #include <atomic>
 #include <map>
@@ -20,7 +21,7 @@
 extern const char kShippedProgram[];    /* "SETUP" */
 extern const char kCountingProgram[];   /* "SETUPCNT" */
 
-/* "Z:\...\build\test-i686\<name>", from the environment variable TAV_BUILD_DIR. */
+/* "Z:\...\build\test-<arch>\<name>", from the environment variable TAV_BUILD_DIR. */
 std::string TestBuildPath(const char *name);
 /* The built <program>.EXE. */
 std::string TestProgramPath(const char *program = kShippedProgram);
