@@ -11,7 +11,8 @@ enable_testing()
 # compile GoogleTest from its sources instead (cmake/tests.cmake).
 find_package(GTest REQUIRED)
 add_executable(portable_tests tests/unit/text_test.cpp tests/unit/scan_test.cpp
-  tests/unit/dirpath_test.cpp tests/unit/entry_test.cpp)
+  tests/unit/entry_test.cpp tests/unit/dirpath_test.cpp tests/unit/bar_test.cpp
+  tests/unit/bmpcheck_test.cpp tests/common/bmp.cpp)
 target_compile_options(portable_tests PRIVATE ${TAV_SANITIZE})
 target_link_options(portable_tests PRIVATE ${TAV_SANITIZE})
 target_link_libraries(portable_tests PRIVATE tavportable GTest::gtest_main)
@@ -43,7 +44,7 @@ add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/checker-sample/SETUP.INF
 add_custom_target(checker_sample ALL DEPENDS ${PROJECT_BINARY_DIR}/checker-sample/SETUP.INF)
 
 file(GLOB TAV_CHECKER_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/checker/*.cpp)
-add_executable(checker_tests ${TAV_CHECKER_TESTS})
+add_executable(checker_tests ${TAV_CHECKER_TESTS} tests/common/bmp.cpp)
 target_compile_definitions(checker_tests PRIVATE TAV_SETUPCHECK="$<TARGET_FILE:setupcheck>"
   TAV_CHECKER_SAMPLE="${PROJECT_BINARY_DIR}/checker-sample")
 target_compile_options(checker_tests PRIVATE ${TAV_SANITIZE})

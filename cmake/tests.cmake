@@ -38,7 +38,7 @@ function(tav_wine_test name)
   target_compile_options(${name} PRIVATE ${TAV_WARNINGS})
   target_link_options(${name} PRIVATE ${TAV_TEST_LINK})
   target_link_libraries(${name} PRIVATE ${T_LIBRARIES} gtest_main)
-  set(environment "TAV_BUILD_DIR=${PROJECT_BINARY_DIR}" "TAV_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  set(environment "TAV_BUILD_DIR=${PROJECT_BINARY_DIR}")
   if(T_FRESH)
     list(APPEND environment "TAV_FRESH=1")
   endif()
@@ -56,18 +56,16 @@ function(tav_wine_test name)
       TIMEOUT ${T_TIMEOUT})
 endfunction()
 
+# The modules that need Windows; the portable core's tests run natively
+# (cmake/native.cmake).
 tav_wine_test(unit_tests
   SOURCES
-    tests/unit/text_test.cpp
-    tests/unit/scan_test.cpp
-    tests/unit/entry_test.cpp
     tests/unit/resources_test.cpp
-    tests/unit/dirpath_test.cpp
     tests/unit/progress_test.cpp
     tests/unit/registry_test.cpp
-    tests/unit/bitmap_test.cpp
-    tests/unit/script_load_test.cpp
-  LIBRARIES tavcore_hardened)
+    tests/unit/backdrop_test.cpp
+    tests/unit/script_test.cpp
+  LIBRARIES tavcore_hardened e2esupport)
 add_dependencies(unit_tests setup)
 
 # The scripted user: a library for the tests and a command-line program.
@@ -90,8 +88,9 @@ target_link_libraries(userdriver PRIVATE driverlib)
 target_link_libraries(unit_tests PRIVATE driverlib version)
 target_compile_definitions(unit_tests PRIVATE ${TAV_VERSION_DEFINES})
 
-# End-to-end tests: SETUP.EXE played by the scripted user.
-add_library(e2esupport STATIC tests/e2e/support.cpp)
+# End-to-end tests: SETUP.EXE played by the scripted user. Their helpers
+# serve the unit tests too.
+add_library(e2esupport STATIC tests/e2e/support.cpp tests/common/bmp.cpp)
 target_include_directories(e2esupport PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(e2esupport PRIVATE ${TAV_WARNINGS})
 target_link_libraries(e2esupport PUBLIC driverlib gtest)
@@ -104,6 +103,7 @@ add_dependencies(e2e_tests setup)
 
 # The scripted user's own tests, on a dialog of their own.
 add_executable(dialogbed WIN32 tests/e2e/dialogbed.cpp)
+target_include_directories(dialogbed PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_options(dialogbed PRIVATE ${TAV_WARNINGS})
 target_link_options(dialogbed PRIVATE ${TAV_TEST_LINK} -mwindows)
 tav_wine_test(driver_tests
@@ -176,6 +176,7 @@ add_dependencies(fault_tests setup)
 # build, which tells what it still holds at the end.
 add_library(cancelhook SHARED tests/e2e/cancelhook.cpp)
 set_target_properties(cancelhook PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+target_include_directories(cancelhook PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_options(cancelhook PRIVATE ${TAV_WARNINGS})
 # Exported undecorated: on i686 a stdcall export is otherwise "Name@12".
 target_link_options(cancelhook PRIVATE ${TAV_TEST_LINK} -Wl,--kill-at)

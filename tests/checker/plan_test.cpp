@@ -62,36 +62,51 @@ TEST(CheckerSample, PlanCopiesEveryFileWithItsSize)
     EXPECT_EQ(directories, PlanSection(r.out, "Directories created"));
 }
 
-TEST(CheckerSample, PlanMakesTheShortcutsAndRegistryValues)
+/* The plan's shortcuts and registry values follow from the script and from
+   the files the plan itself installs: each shortcut leads to one of them,
+   the desktop gets the group's first, the registry names the program it
+   installs and every suffix goes to text files. */
+TEST(CheckerSample, PlanShortcutsAndRegistryNameWhatItInstalls)
 {
-    CheckResult r = RunChecker({"--plan", sample + "/SETUP.INF"});
-    std::string exe = program + "\\Tavelin.exe";
-    std::string editor = "description \"\xC3\x89" "diteur de textes Tavelin\"; icon " + exe + ",0";
-    std::vector<std::string> shortcuts = {
-        "  " + group + "\\Licence.lnk",
-        "      target " + program + "\\Licence.txt; description \"Licence de Tavelin\"; icon ,0",
-        "  " + group + "\\Lisez-moi.lnk",
-        "      target " + program + "\\Lisezmoi.txt; description \"Lisez-moi de Tavelin\"; icon " +
-            exe + ",0",
-        "  " + group + "\\Tavelin.lnk",
-        "      target " + exe + "; " + editor,
-        "  C:\\users\\root\\Desktop\\Tavelin.lnk",
-        "      target " + exe + "; " + editor,
+    CheckResult r = RunChecker({"--plan", "--install-dir", "E:\\Ed", "--programs", "P:",
+                                "--desktop", "B:", sample + "/SETUP.INF"});
+    ASSERT_EQ(0, r.code) << r.err;
+    std::vector<std::string> installed;
+    for (const std::string &line : PlanSection(r.out, "Files"))
+        installed.push_back(line.substr(2, line.find("  ", 2) - 2));
+    auto isInstalled = [&](const std::string &path) {
+        return std::find(installed.begin(), installed.end(), path) != installed.end();
     };
-    EXPECT_EQ(shortcuts, PlanSection(r.out, "Shortcuts"));
-    std::string hklm = "  HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\";
-    std::vector<std::string> values = {
-        "  HKEY_CLASSES_ROOT\\.ini  (default) = txtfile",
-        "  HKEY_CLASSES_ROOT\\.log  (default) = txtfile",
-        "  HKEY_CLASSES_ROOT\\.txt  (default) = txtfile",
-        "  HKEY_CLASSES_ROOT\\txtfile\\shell\\open\\command  (default) = \"" + exe + "\" \"%1\"",
-        "  HKEY_CLASSES_ROOT\\txtfile\\shell\\print\\command  (default) = \"" + exe +
-            "\" /p \"%1\"",
-        hklm + "App Paths\\Tavelin.exe  (default) = " + exe,
-        hklm + "Uninstall\\Tavelin  DisplayName = Tavelin",
-        hklm + "Uninstall\\Tavelin  UninstallString = C:\\windows\\Untave.exe /" + program,
-    };
-    EXPECT_EQ(values, PlanSection(r.out, "Registry values written"));
+    std::vector<std::string> shortcuts = PlanSection(r.out, "Shortcuts");
+    ASSERT_EQ(8u, shortcuts.size()) << r.out;
+    std::vector<std::string> names;
+    for (size_t i = 0; i < shortcuts.size(); i += 2) {
+        names.push_back(shortcuts[i].substr(2));
+        size_t at = shortcuts[i + 1].find("target ") + 7;
+        std::string target = shortcuts[i + 1].substr(at, shortcuts[i + 1].find(';') - at);
+        EXPECT_TRUE(isInstalled(target)) << shortcuts[i + 1];
+    }
+    EXPECT_EQ((std::vector<std::string>{"B:\\Tavelin.lnk", "P:\\Tavelin\\Licence.lnk",
+                                        "P:\\Tavelin\\Lisez-moi.lnk", "P:\\Tavelin\\Tavelin.lnk"}),
+              names);
+    EXPECT_EQ(shortcuts[7], shortcuts[1]) << "the desktop's is the first entry's";
+    EXPECT_NE(std::string::npos, shortcuts[7].find("\"\xC3\x89" "diteur de textes Tavelin\""));
+
+    std::string exe = "E:\\Ed\\Tavelin.exe";
+    ASSERT_TRUE(isInstalled(exe));
+    std::vector<std::string> values = PlanSection(r.out, "Registry values written");
+    for (const char *key : {"App Paths\\Tavelin.exe  ", "open\\command  ", "print\\command  "}) {
+        auto line = std::find_if(values.begin(), values.end(), [&](const std::string &v) {
+            return v.find(key) != std::string::npos;
+        });
+        ASSERT_NE(values.end(), line) << key << " in " << r.out;
+        EXPECT_NE(std::string::npos, line->substr(line->find(" = ")).find(exe)) << *line;
+    }
+    for (const char *suffix : {"txt", "ini", "log"})
+        EXPECT_EQ(1, std::count(values.begin(), values.end(),
+                                std::string("  HKEY_CLASSES_ROOT\\.") + suffix +
+                                    "  (default) = txtfile"))
+            << suffix;
 }
 
 TEST(CheckerPlan, FollowsTheFolders)

@@ -65,14 +65,10 @@ CheckResult Distribution::Check(const std::string &script,
     return RunChecker(args);
 }
 
-CheckResult RunChecker(const std::vector<std::string> &args)
+std::vector<Reported> ParseReported(const std::string &err)
 {
-    std::ostringstream out, err;
-    CheckResult result;
-    result.code = CheckerRun(args, out, err);
-    result.out = out.str();
-    result.err = err.str();
-    std::istringstream lines(result.err);
+    std::vector<Reported> reported;
+    std::istringstream lines(err);
     std::string line;
     while (std::getline(lines, line)) {
         /* path:line:column: severity: message [-Wname] */
@@ -96,8 +92,19 @@ CheckResult RunChecker(const std::vector<std::string> &args)
                 r.warning = r.warning.substr(6);
             r.message.resize(name);
         }
-        result.reported.push_back(r);
+        reported.push_back(r);
     }
+    return reported;
+}
+
+CheckResult RunChecker(const std::vector<std::string> &args)
+{
+    std::ostringstream out, err;
+    CheckResult result;
+    result.code = CheckerRun(args, out, err);
+    result.out = out.str();
+    result.err = err.str();
+    result.reported = ParseReported(result.err);
     return result;
 }
 

@@ -47,6 +47,9 @@ private:
     std::string root_;
 };
 
+/* The problems of the checker's error stream. */
+std::vector<Reported> ParseReported(const std::string &err);
+
 /* Runs the checker in-process on the arguments. */
 CheckResult RunChecker(const std::vector<std::string> &args);
 

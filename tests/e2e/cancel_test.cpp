@@ -14,8 +14,6 @@
 
 namespace {
 
-const char kCancelled[] = "Installation abandonnée.";
-const char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tavelin.exe";
 const size_t kSizes[] = { 0, 8192, 8193, 40000 };
 
 /* Copy steps of the fixture: per file one next-entry step and one chunk step
@@ -39,15 +37,15 @@ TEST(CancelSweep, EveryPointOfTheCopy)
     HHOOK installed = SetWindowsHookExA(WH_GETMESSAGE, proc, hook, 0);
     ASSERT_NE(nullptr, installed);
 
-    std::string dir = TestDir();
-    std::string files = "[Groupe]\r\nTavelin.lnk=F0.DAT\r\n[Fichiers]\r\n";
+    std::string entries;
+    TestFiles files;
     for (int i = 0; i < 4; i++) {
         std::string name = "F" + std::to_string(i) + ".DAT";
-        files += name + "=" + name + "\r\n";
-        TestWriteFile(dir + "\\" + name, TestBytes(kSizes[i], i + 1));
+        entries += name + "=" + name + "\r\n";
+        files[name] = TestBytes(kSizes[i], i + 1);
     }
-    TestMakeDist(dir, "[Installer]\r\nApplication=Tavelin\r\nTitre=Installation de Tavelin\r\n" + files,
-                 kCountingProgram);
+    std::string dir = TestDist(TestScript(entries, "[Groupe]\r\nTavelin.lnk=F0.DAT\r\n"), files,
+                               kCountingProgram);
 
     std::string counts = dir + "\\counts.txt";
     SetEnvironmentVariableA("TAV_COUNTS", counts.c_str());
@@ -61,11 +59,9 @@ TEST(CancelSweep, EveryPointOfTheCopy)
         for (int i = 0; i < 4; i++)
             held.paths.push_back(inst + "\\F" + std::to_string(i) + ".DAT");
         held.Start();
-        DriverResult r = TestPlay(dir, { ExpectBackdrop(),
-                                         ExpectDirectory({ Type(257, inst), Press(259) }),
-                                         ExpectProgress(),
-                                         Expect(kCancelled, { SleepFor(300), Press(IDOK) }) },
-                         "", kCountingProgram);
+        DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst), ExpectProgress(),
+                                         Closing(kCancelled, 300) },
+                                  "", kCountingProgram);
         int stillHeld = held.Finish();
         /* A failed run ends the sweep, and the hook is still taken out below. */
         if (!r.ok) {
@@ -83,7 +79,7 @@ TEST(CancelSweep, EveryPointOfTheCopy)
             expected += writtenBy[i] <= at;
             std::string got;
             if (TestReadFile(inst + "\\F" + std::to_string(i) + ".DAT", &got) &&
-                got == TestBytes(kSizes[i], i + 1))
+                got == files["F" + std::to_string(i) + ".DAT"])
                 whole++;
         }
         EXPECT_EQ(expected, whole);
@@ -93,10 +89,7 @@ TEST(CancelSweep, EveryPointOfTheCopy)
     UnhookWindowsHookEx(installed);
     FreeLibrary(hook);
 
-    std::string value;
-    EXPECT_FALSE(DriverReadRegistryString(HKEY_LOCAL_MACHINE, kAppPaths, "", &value));
-    std::string programs;
-    ASSERT_TRUE(DriverReadRegistryString(HKEY_CURRENT_USER,
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Programs", &programs));
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((programs + "\\Tavelin").c_str()));
+    EXPECT_EQ("(none)", TestRegistryString(HKEY_LOCAL_MACHINE, kAppPaths));
+    std::string programs = TestRegistryString(HKEY_CURRENT_USER, kShellFolders, "Programs");
+    EXPECT_FALSE(TestExists(programs + "\\Tavelin"));
 }

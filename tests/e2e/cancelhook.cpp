@@ -8,6 +8,9 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "resources/ids.h"
+#include "setup/messages.h"
+
 static int target = -1;
 static int taken = 0;
 
@@ -15,8 +18,8 @@ static BOOL CALLBACK FindProgress(HWND window, LPARAM found)
 {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    if (process == GetCurrentProcessId() && GetDlgItem(window, 261) != NULL &&
-        GetDlgItem(window, 259) != NULL) {
+    if (process == GetCurrentProcessId() && GetDlgItem(window, IDC_PROGRESS_CANCEL) != NULL &&
+        GetDlgItem(window, IDC_PROGRESS_TOTAL_TEXT) != NULL) {
         *(HWND *)found = window;
         return FALSE;
     }
@@ -27,13 +30,13 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK CancelHookProc(int code, WPARA
                                                                  LPARAM lParam)
 {
     const MSG *message = (const MSG *)lParam;
-    if (code == HC_ACTION && wParam == PM_REMOVE && target > 0 && message->message >= 0x401 &&
-        message->message <= 0x403 && ++taken == target) {
+    if (code == HC_ACTION && wParam == PM_REMOVE && target > 0 && message->message >= WM_SETUP_NEXT_FILE &&
+        message->message <= WM_SETUP_COPY_DONE && ++taken == target) {
         HWND dialog = NULL;
         EnumWindows(FindProgress, (LPARAM)&dialog);
         if (dialog != NULL)
-            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(261, BN_CLICKED),
-                         (LPARAM)GetDlgItem(dialog, 261));
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_CANCEL, BN_CLICKED),
+                         (LPARAM)GetDlgItem(dialog, IDC_PROGRESS_CANCEL));
     }
     return CallNextHookEx(NULL, code, wParam, lParam);
 }

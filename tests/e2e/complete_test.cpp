@@ -6,65 +6,19 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/bmp.h"
 #include "tests/e2e/support.h"
 
 namespace {
 
-const int kCancel = 260;
-const int kSuffixes = 257;
-
-const char kTitle[] = "Installation de Tavelin";
-const char kSuccess[] = "Installation normalement terminée.";
-const char kIncomplete[] = "L'installation n'a pas été effectuée correctement";
-const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char kOpen[] = "txtfile\\shell\\open\\command";
 const char kPrint[] = "txtfile\\shell\\print\\command";
 
-std::string Script(const std::string &application, const std::string &rest)
+/* A distribution of Tavelin.exe and the other sections. */
+std::string Dist(const std::string &sections)
 {
-    return "[Installer]\r\nApplication=" + application +
-           "\r\nTitre=Installation de Tavelin\r\n[Fichiers]\r\nProgramme=Tavelin.exe\r\n" + rest;
-}
-
-DriverStep Question(int answer) { return Expect("Souhaitez vous configurer", { Press(answer) }); }
-
-DriverStep Closing(const char *text) { return Expect(text, { Press(IDOK) }); }
-
-std::string Read(HKEY root, const std::string &path, const std::string &name = "")
-{
-    std::string value;
-    if (!DriverReadRegistryString(root, path, name, &value))
-        return "(none)";
-    return value;
-}
-
-void Write(HKEY root, const std::string &path, const std::string &value)
-{
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path.c_str(), 0, NULL, 0, KEY_SET_VALUE, NULL,
-                                             &key, NULL));
-    RegSetValueExA(key, NULL, 0, REG_SZ, (const BYTE *)value.c_str(), (DWORD)value.size() + 1);
-    RegCloseKey(key);
-}
-
-void DeleteShellFolder(const char *name)
-{
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_SET_VALUE, &key));
-    RegDeleteValueA(key, name);
-    RegCloseKey(key);
-}
-
-std::string ShellFolder(const char *name) { return Read(HKEY_CURRENT_USER, kShellFolders, name); }
-
-/* A dist with Tavelin.exe as its one file. */
-std::string Dist(const std::string &script)
-{
-    std::string dir = TestDir();
-    TestMakeDist(dir, script);
-    TestWriteFile(dir + "\\Tavelin.exe", "MZ demonstration");
-    return dir;
+    return TestDist(TestScript("Programme=Tavelin.exe\r\n", sections),
+                    { { "Tavelin.exe", "MZ demonstration" } });
 }
 
 /* Pictures whose pixel (x, y) is red x * step, green y * step, blue 77: 24
@@ -75,13 +29,11 @@ enum PictureKind { kRgb, kRle8, kRle4 };
 
 std::string Picture(int width, int height, PictureKind kind = kRgb, unsigned gap = 0)
 {
-    auto put32 = [](std::string &s, unsigned v) {
-        for (int i = 0; i < 4; i++)
-            s += (char)(v >> (8 * i));
-    };
-    auto put16 = [](std::string &s, unsigned v) { s += (char)v; s += (char)(v >> 8); };
     int step = kind == kRle8 ? 16 : kind == kRle4 ? 64 : 1;
-    std::string table, pixels;
+    BmpSpec b;
+    b.width = width;
+    b.height = height;
+    b.gap = gap;
     if (kind == kRgb) {
         int row = (width * 3 + 3) & ~3;
         for (int y = height - 1; y >= 0; y--) {
@@ -89,103 +41,90 @@ std::string Picture(int width, int height, PictureKind kind = kRgb, unsigned gap
             for (int x = 0; x < width; x++)
                 line += std::string{ (char)77, (char)y, (char)x };
             line.resize(row, '\0');
-            pixels += line;
+            b.data += line;
         }
     } else {
+        b.bits = kind == kRle8 ? 8 : 4;
+        b.compression = kind == kRle8 ? 1 : 2;
+        b.coloursUsed = (unsigned)(width * height);
         for (int y = 0; y < height; y++)
             for (int x = 0; x < width; x++)
-                put32(table, (unsigned)(x * step) << 16 | (unsigned)(y * step) << 8 | 77u);
+                b.palette.push_back((unsigned)(x * step) << 16 | (unsigned)(y * step) << 8 | 77u);
         /* bottom-up lines, absolute runs and runs of one pixel in turn */
         for (int k = 0; k < height; k++) {
             int y = height - 1 - k;
             auto index = [&](int x) { return (char)(y * width + x); };
             if (kind == kRle8 && k % 2 == 0) {
-                pixels += std::string{ 0, (char)width };
+                b.data += std::string{ 0, (char)width };
                 for (int x = 0; x < width; x++)
-                    pixels += index(x);
+                    b.data += index(x);
             } else if (kind == kRle8) {
                 for (int x = 0; x < width; x++)
-                    pixels += std::string{ 1, index(x) };
+                    b.data += std::string{ 1, index(x) };
             } else if (k % 2 == 0) {
-                pixels += std::string{ 0, (char)width };
+                b.data += std::string{ 0, (char)width };
                 for (int x = 0; x < width; x += 2)
-                    pixels += (char)(index(x) << 4 | index(x + 1));
+                    b.data += (char)(index(x) << 4 | index(x + 1));
             } else {
                 for (int x = 0; x < width; x += 2)
-                    pixels += std::string{ 2, (char)(index(x) << 4 | index(x + 1)) };
+                    b.data += std::string{ 2, (char)(index(x) << 4 | index(x + 1)) };
             }
-            pixels += std::string{ 0, (char)(k == height - 1 ? 1 : 0) };
+            b.data += std::string{ 0, (char)(k == height - 1 ? 1 : 0) };
         }
     }
-    unsigned offBits = 54 + (unsigned)table.size() + gap;
-    std::string bmp = "BM";
-    put32(bmp, offBits + (unsigned)pixels.size());
-    put32(bmp, 0);
-    put32(bmp, offBits);
-    put32(bmp, 40);
-    put32(bmp, (unsigned)width);
-    put32(bmp, (unsigned)height);
-    put16(bmp, 1);
-    put16(bmp, kind == kRle8 ? 8 : kind == kRle4 ? 4 : 24);
-    put32(bmp, kind == kRle8 ? 1 : kind == kRle4 ? 2 : 0);
-    put32(bmp, (unsigned)pixels.size());
-    put32(bmp, 0);
-    put32(bmp, 0);
-    put32(bmp, kind == kRgb ? 0 : (unsigned)(width * height));
-    put32(bmp, 0);
-    return bmp + table + std::string(gap, '\0') + pixels;
+    b.sizeImage = (int)b.data.size();
+    return BmpFile(b);
 }
 
 }  // namespace
 
 TEST(Complete, YesRunRegistersShortcutsAndSuffixes)
 {
-    std::string dir = Dist(Script("Tavelin",
-        "[Groupe]\r\n"
-        "Tavelin.lnk=Tavelin.exe,Editeur Tavelin,%Tavelin.exe,  -2\r\n"
-        "Lisez-moi.lnk=Lisezmoi.txt,Lisez-moi,C:\\windows\\notepad.exe,+3x\r\n"
-        "Nu.lnk=Seul.exe\r\n"
-        "Sans egal\r\n"
-        "\r\n"
-        "Jamais.lnk=x,y\r\n"
-        "[Enregistrement]\r\n"
-        "Suffixes=txt ini\r\n"));
+    std::string dir = Dist("[Groupe]\r\n"
+                           "Tavelin.lnk=Tavelin.exe,Editeur Tavelin,%Tavelin.exe,  -2\r\n"
+                           "Lisez-moi.lnk=Lisezmoi.txt,Lisez-moi,C:\\windows\\notepad.exe,+3x\r\n"
+                           "Nu.lnk=Seul.exe\r\n"
+                           "Sans egal\r\n"
+                           "\r\n"
+                           "Jamais.lnk=x,y\r\n"
+                           "[Enregistrement]\r\n"
+                           "Suffixes=txt ini\r\n");
     std::string inst = dir + "\\Mon Tavelin";
-    DriverResult r = TestPlay(dir, {
-        ExpectBackdrop(), InstallTo(inst), ExpectProgress(), Question(IDYES),
-        ExpectRegistration({ Type(kSuffixes, " txt \t\tini  .log log\t"), Press(IDYES) }),
-        Closing(kSuccess) });
+    DriverAction typed = Type(IDC_REGISTRATION_SUFFIXES, " txt \t\tini  .log log\t");
+    DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst), ExpectProgress(),
+                                     Question(IDYES), ExpectRegistration({ typed, Press(IDYES) }),
+                                     Closing(kSuccess) });
     ASSERT_TRUE(r.ok) << r.failure;
     EXPECT_EQ(0u, r.exitCode);
 
     const DriverWindow *registration = nullptr;
     for (const DriverWindow &w : r.windows)
-        if (w.Control(kSuffixes) && w.Control(IDYES))
+        if (w.Control(IDC_REGISTRATION_SUFFIXES) && w.Control(IDYES))
             registration = &w;
     ASSERT_NE(nullptr, registration);
     EXPECT_EQ(kTitle, registration->caption);
-    EXPECT_EQ("txt ini", registration->Control(kSuffixes)->text);
+    EXPECT_EQ("txt ini", registration->Control(IDC_REGISTRATION_SUFFIXES)->text);
     EXPECT_EQ("&Oui", registration->Control(IDYES)->text);
     EXPECT_EQ("&Non", registration->Control(IDNO)->text);
 
     const DriverWindow &closing = r.windows.back();
-    EXPECT_EQ("Installation normalement terminée. Une icône \"Tavelin\" a été créée sur votre "
-              "bureau ainsi qu'un dossier dans votre menu \"Démarrer\\programmes\".", closing.text);
+    EXPECT_EQ(kSuccess, closing.text);
 
-    EXPECT_EQ(inst + "\\Tavelin.exe",
-              Read(HKEY_LOCAL_MACHINE,
-                   "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tavelin.exe"));
-    EXPECT_EQ("Tavelin", Read(HKEY_LOCAL_MACHINE, std::string(kUninstall) + "\\Tavelin", "DisplayName"));
+    std::string uninstall = std::string(kUninstall) + "\\Tavelin";
+    EXPECT_EQ(inst + "\\Tavelin.exe", TestRegistryString(HKEY_LOCAL_MACHINE, kAppPaths));
+    EXPECT_EQ("Tavelin", TestRegistryString(HKEY_LOCAL_MACHINE, uninstall, "DisplayName"));
     EXPECT_EQ(TestWindowsDir() + "\\Untave.exe /" + inst,
-              Read(HKEY_LOCAL_MACHINE, std::string(kUninstall) + "\\Tavelin", "UninstallString"));
-    EXPECT_EQ("\"" + inst + "\\Tavelin.exe\" \"%1\"", Read(HKEY_CLASSES_ROOT, kOpen));
-    EXPECT_EQ("\"" + inst + "\\Tavelin.exe\" /p \"%1\"", Read(HKEY_CLASSES_ROOT, kPrint));
-    EXPECT_EQ("txtfile", Read(HKEY_CLASSES_ROOT, ".txt"));
-    EXPECT_EQ("txtfile", Read(HKEY_CLASSES_ROOT, ".ini"));
-    EXPECT_EQ("txtfile", Read(HKEY_CLASSES_ROOT, "..log"));
-    EXPECT_EQ("txtfile", Read(HKEY_CLASSES_ROOT, ".log"));
+              TestRegistryString(HKEY_LOCAL_MACHINE, uninstall, "UninstallString"));
+    EXPECT_EQ("\"" + inst + "\\Tavelin.exe\" \"%1\"", TestRegistryString(HKEY_CLASSES_ROOT, kOpen));
+    EXPECT_EQ("\"" + inst + "\\Tavelin.exe\" /p \"%1\"",
+              TestRegistryString(HKEY_CLASSES_ROOT, kPrint));
+    EXPECT_EQ("txtfile", TestRegistryString(HKEY_CLASSES_ROOT, ".txt"));
+    EXPECT_EQ("txtfile", TestRegistryString(HKEY_CLASSES_ROOT, ".ini"));
+    EXPECT_EQ("txtfile", TestRegistryString(HKEY_CLASSES_ROOT, "..log"));
+    EXPECT_EQ("txtfile", TestRegistryString(HKEY_CLASSES_ROOT, ".log"));
 
-    std::string group = ShellFolder("Programs") + "\\Tavelin";
+    std::string group =
+        TestRegistryString(HKEY_CURRENT_USER, kShellFolders, "Programs") + "\\Tavelin";
     DriverShortcut s;
     ASSERT_TRUE(DriverReadShortcut(group + "\\Tavelin.lnk", &s));
     EXPECT_EQ(inst + "\\Tavelin.exe", s.target);
@@ -211,7 +150,7 @@ TEST(Complete, YesRunRegistersShortcutsAndSuffixes)
     EXPECT_FALSE(TestExists(group + "\\Jamais.lnk"));
 
     /* the desktop gets the first entry only */
-    std::string desktop = ShellFolder("Desktop");
+    std::string desktop = TestRegistryString(HKEY_CURRENT_USER, kShellFolders, "Desktop");
     ASSERT_TRUE(DriverReadShortcut(desktop + "\\Tavelin.lnk", &s));
     EXPECT_EQ(inst + "\\Tavelin.exe", s.target);
     EXPECT_FALSE(TestExists(desktop + "\\Lisez-moi.lnk"));
@@ -227,17 +166,17 @@ TEST(Complete, NoRunQuotesTheFinalArgumentOnly)
         { "1", "1" },
         { "", "" },
     };
-    std::string dir = Dist(Script("Tavelin", "[Enregistrement]\r\nSuffixes=txt\r\n"));
+    std::string dir = Dist("[Enregistrement]\r\nSuffixes=txt\r\n");
     for (const auto &c : cases) {
-        Write(HKEY_CLASSES_ROOT, kOpen, c.stored);
-        Write(HKEY_CLASSES_ROOT, kPrint, c.stored);
-        DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(dir + "\\inst"), ExpectProgress(),
-                                         Question(IDNO), Closing(kSuccess) });
+        TestSetRegistryString(HKEY_CLASSES_ROOT, kOpen, "", c.stored);
+        TestSetRegistryString(HKEY_CLASSES_ROOT, kPrint, "", c.stored);
+        DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(dir + "\\inst"),
+                                         ExpectProgress(), Question(IDNO), Closing(kSuccess) });
         ASSERT_TRUE(r.ok) << r.failure;
-        EXPECT_EQ(c.expected, Read(HKEY_CLASSES_ROOT, kOpen)) << c.stored;
-        EXPECT_EQ(c.expected, Read(HKEY_CLASSES_ROOT, kPrint)) << c.stored;
+        EXPECT_EQ(c.expected, TestRegistryString(HKEY_CLASSES_ROOT, kOpen)) << c.stored;
+        EXPECT_EQ(c.expected, TestRegistryString(HKEY_CLASSES_ROOT, kPrint)) << c.stored;
     }
-    EXPECT_EQ("(none)", Read(HKEY_CLASSES_ROOT, ".txt")) << "no suffix after a no";
+    EXPECT_EQ("(none)", TestRegistryString(HKEY_CLASSES_ROOT, ".txt")) << "no suffix after a no";
 }
 
 TEST(Complete, NoRunLeavesACommandTooLongToQuote)
@@ -245,64 +184,69 @@ TEST(Complete, NoRunLeavesACommandTooLongToQuote)
     /* quoted, 258 characters would become 260: more than the 259 the
        command may hold, so it is left as it was rather than cut */
     std::string stored = "C:\\" + std::string(252, 'e') + " %1";
-    ASSERT_EQ(258u, stored.size());
     std::string fits = "C:\\" + std::string(251, 'e') + " %1";
-    std::string dir = Dist(Script("Tavelin", ""));
-    Write(HKEY_CLASSES_ROOT, kOpen, stored);
-    Write(HKEY_CLASSES_ROOT, kPrint, fits);
+    std::string dir = Dist("");
+    TestSetRegistryString(HKEY_CLASSES_ROOT, kOpen, "", stored);
+    TestSetRegistryString(HKEY_CLASSES_ROOT, kPrint, "", fits);
     DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(dir + "\\inst"), ExpectProgress(),
                                      Question(IDNO), Closing(kSuccess) });
     ASSERT_TRUE(r.ok) << r.failure;
-    EXPECT_EQ(stored, Read(HKEY_CLASSES_ROOT, kOpen));
-    EXPECT_EQ(fits.substr(0, fits.size() - 2) + "\"%1\"", Read(HKEY_CLASSES_ROOT, kPrint));
+    EXPECT_EQ(stored, TestRegistryString(HKEY_CLASSES_ROOT, kOpen));
+    EXPECT_EQ(fits.substr(0, fits.size() - 2) + "\"%1\"",
+              TestRegistryString(HKEY_CLASSES_ROOT, kPrint));
 }
 
 TEST(Complete, RegistrationDialogDeclinedRegistersNoSuffix)
 {
-    std::string dir = Dist(Script("Tavelin", "[Enregistrement]\r\nSuffixes=txt\r\n"));
+    std::string dir = Dist("[Enregistrement]\r\nSuffixes=txt\r\n");
     const DriverAction answers[] = { Escape(), Close(), Press(IDNO) };
     for (const DriverAction &answer : answers) {
-        DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(dir + "\\inst"), ExpectProgress(),
-                                         Question(IDYES), ExpectRegistration({ answer }),
-                                         Closing(kSuccess) });
+        DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(dir + "\\inst"),
+                                         ExpectProgress(), Question(IDYES),
+                                         ExpectRegistration({ answer }), Closing(kSuccess) });
         ASSERT_TRUE(r.ok) << r.failure;
-        EXPECT_EQ("(none)", Read(HKEY_CLASSES_ROOT, ".txt"));
-        EXPECT_EQ("\"" + dir + "\\inst\\Tavelin.exe\" \"%1\"", Read(HKEY_CLASSES_ROOT, kOpen));
+        EXPECT_EQ("(none)", TestRegistryString(HKEY_CLASSES_ROOT, ".txt"));
+        EXPECT_EQ("\"" + dir + "\\inst\\Tavelin.exe\" \"%1\"",
+                  TestRegistryString(HKEY_CLASSES_ROOT, kOpen));
     }
 }
 
 TEST(Complete, YesWithoutRegistrationSectionShowsNoDialog)
 {
-    std::string dir = Dist(Script("Tavelin", ""));
+    std::string dir = Dist("");
     DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(dir + "\\inst"), ExpectProgress(),
                                      Question(IDYES), Closing(kSuccess) });
     ASSERT_TRUE(r.ok) << r.failure;
-    EXPECT_EQ("\"" + dir + "\\inst\\Tavelin.exe\" /p \"%1\"", Read(HKEY_CLASSES_ROOT, kPrint));
+    EXPECT_EQ("\"" + dir + "\\inst\\Tavelin.exe\" /p \"%1\"",
+              TestRegistryString(HKEY_CLASSES_ROOT, kPrint));
 }
 
 TEST(Complete, UninstallKeyFollowsTheApplicationName)
 {
-    std::string dir = Dist(Script("", ""));
+    std::string dir = TestDist("[Installer]\r\nApplication=\r\nTitre=T\r\n[Fichiers]\r\n");
     DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(dir + "\\inst"), ExpectProgress(),
                                      Question(IDNO), Closing("Installation normalement") });
     ASSERT_TRUE(r.ok) << r.failure;
-    EXPECT_EQ("", Read(HKEY_LOCAL_MACHINE, kUninstall, "DisplayName"));
+    EXPECT_EQ("", TestRegistryString(HKEY_LOCAL_MACHINE, kUninstall, "DisplayName"));
     EXPECT_EQ(TestWindowsDir() + "\\Untave.exe /" + dir + "\\inst",
-              Read(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"));
+              TestRegistryString(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"));
 
-    std::string nested = Dist(Script("Editeurs\\Tavelin", ""));
-    r = TestPlay(nested, { ExpectBackdrop(), InstallTo(nested + "\\inst"), ExpectProgress(), Question(IDNO),
-                           Closing(kSuccess) });
+    std::string nested = TestDir() + "\\nested";
+    TestMakeDist(nested,
+                 "[Installer]\r\nApplication=Editeurs\\Tavelin\r\nTitre=T\r\n[Fichiers]\r\n");
+    r = TestPlay(nested, { ExpectBackdrop(), InstallTo(nested + "\\inst"), ExpectProgress(),
+                           Question(IDNO), Closing("Installation normalement") });
     ASSERT_TRUE(r.ok) << r.failure;
-    EXPECT_EQ("Editeurs\\Tavelin",
-              Read(HKEY_LOCAL_MACHINE, std::string(kUninstall) + "\\Editeurs\\Tavelin", "DisplayName"));
+    std::string key = std::string(kUninstall) + "\\Editeurs\\Tavelin";
+    EXPECT_EQ("Editeurs\\Tavelin", TestRegistryString(HKEY_LOCAL_MACHINE, key, "DisplayName"));
 }
 
 TEST(Complete, ExistingGroupFolderAndUnsavableShortcut)
 {
-    std::string dir = Dist(Script("Tavelin",
-        "[Groupe]\r\nMauvais|nom.lnk=Tavelin.exe\r\nTavelin.lnk=Tavelin.exe,Editeur\r\n"));
-    std::string group = ShellFolder("Programs") + "\\Tavelin";
+    std::string dir =
+        Dist("[Groupe]\r\nMauvais|nom.lnk=Tavelin.exe\r\nTavelin.lnk=Tavelin.exe,Editeur\r\n");
+    std::string group =
+        TestRegistryString(HKEY_CURRENT_USER, kShellFolders, "Programs") + "\\Tavelin";
     ASSERT_TRUE(CreateDirectoryA(group.c_str(), NULL));
     DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(dir + "\\inst"), ExpectProgress(),
                                      Question(IDNO), Closing(kSuccess) });
@@ -312,41 +256,32 @@ TEST(Complete, ExistingGroupFolderAndUnsavableShortcut)
     ASSERT_TRUE(DriverReadShortcut(group + "\\Tavelin.lnk", &s));
     EXPECT_EQ("Editeur", s.description);
     /* the desktop shortcut went with the first entry, whose save failed */
-    EXPECT_FALSE(TestExists(ShellFolder("Desktop") + "\\Tavelin.lnk"));
+    std::string desktop = TestRegistryString(HKEY_CURRENT_USER, kShellFolders, "Desktop");
+    EXPECT_FALSE(TestExists(desktop + "\\Tavelin.lnk"));
 }
 
 TEST(Complete, WithoutProgramsFolderNothingIsMade)
 {
-    std::string desktop = ShellFolder("Desktop");
-    DeleteShellFolder("Programs");
-    std::string dir = Dist(Script("Tavelin", "[Groupe]\r\nTavelin.lnk=Tavelin.exe\r\n"));
+    std::string desktop = TestRegistryString(HKEY_CURRENT_USER, kShellFolders, "Desktop");
+    TestDeleteRegistryValue(HKEY_CURRENT_USER, kShellFolders, "Programs");
+    std::string dir = Dist("[Groupe]\r\nTavelin.lnk=Tavelin.exe\r\n");
     DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(dir + "\\inst"), ExpectProgress(),
                                      Question(IDNO), Closing(kSuccess) });
     ASSERT_TRUE(r.ok) << r.failure;
     EXPECT_FALSE(TestExists(desktop + "\\Tavelin.lnk"));
-    EXPECT_EQ(dir + "\\inst\\Tavelin.exe",
-              Read(HKEY_LOCAL_MACHINE,
-                   "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tavelin.exe"));
+    EXPECT_EQ(dir + "\\inst\\Tavelin.exe", TestRegistryString(HKEY_LOCAL_MACHINE, kAppPaths));
 }
 
 TEST(Complete, GroupFolderThatCannotBeCreated)
 {
-    Write(HKEY_CURRENT_USER, kShellFolders, "");  /* keeps the key */
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_SET_VALUE, &key));
-    const char missing[] = "C:\\nulle\\part";
-    RegSetValueExA(key, "Programs", 0, REG_SZ, (const BYTE *)missing, sizeof missing);
-    RegCloseKey(key);
+    TestSetRegistryString(HKEY_CURRENT_USER, kShellFolders, "Programs", "C:\\nulle\\part");
 
-    std::string dir = Dist(Script("Tavelin", "[Groupe]\r\nTavelin.lnk=Tavelin.exe\r\n"));
+    std::string dir = Dist("[Groupe]\r\nTavelin.lnk=Tavelin.exe\r\n");
     DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(dir + "\\inst"), ExpectProgress(),
                                      Expect("Ne peut cr", { Press(IDOK) }), Question(IDNO),
                                      Closing(kIncomplete) });
     ASSERT_TRUE(r.ok) << r.failure;
-    const DriverWindow *box = nullptr;
-    for (const DriverWindow &w : r.windows)
-        if (w.messageBox && w.text.find("Ne peut cr") == 0)
-            box = &w;
+    const DriverWindow *box = TestFindBox(r, "Ne peut cr");
     ASSERT_NE(nullptr, box);
     EXPECT_EQ("Ne peut créer \"C:\\nulle\\part\\Tavelin\" !", box->text);
     EXPECT_EQ("Tavelin", box->caption);
@@ -364,11 +299,10 @@ TEST(Complete, BackdropTilesThePicture)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        std::string dir = Dist("[Installer]\r\nApplication=Tavelin\r\nTitre=Installation de Tavelin\r\n"
-                               "Bitmap=images\\FOND.BMP\r\n[Fichiers]\r\n");
-        TestWriteFile(dir + "\\images\\FOND.BMP", c.bytes);
+        std::string dir = TestDist(TestScript("", "", "Bitmap=images\\FOND.BMP\r\n"),
+                                   { { "images\\FOND.BMP", c.bytes } });
         std::string shot = dir + "\\ecran.bmp";
-        DriverStep directory = Expect(kTitle, { Shot(shot), Press(kCancel) }, "#32770");
+        DriverStep directory = ExpectDirectory({ Shot(shot), Press(IDC_DIRECTORY_CANCEL) });
         DriverResult r = TestPlay(dir, { ExpectBackdrop(), directory });
         ASSERT_TRUE(r.ok) << r.failure;
         ASSERT_EQ(2u, r.windows.size()) << "no message about the picture";
@@ -415,13 +349,14 @@ TEST(Complete, BrokenPicturesAreReportedAndTheBackdropStaysPlain)
     };
     for (const auto &c : cases) {
         std::string dir = TestDir() + "\\" + c.name;
-        TestMakeDist(dir, std::string("[Installer]\r\nTitre=Installation de Tavelin\r\nBitmap=") +
-                              c.name + "\r\n[Fichiers]\r\n");
+        TestFiles files;
         if (std::string(c.name) != "ABSENT.BMP")
-            TestWriteFile(dir + "\\" + c.name, c.bytes);
+            files[c.name] = c.bytes;
+        TestMakeDist(dir, TestScript("", "", std::string("Bitmap=") + c.name + "\r\n"), files);
         std::string shot = dir + "\\ecran.bmp";
-        DriverResult r = TestPlay(dir, { Expect(c.text, { Press(IDOK) }), ExpectBackdrop(),
-                                         Expect(kTitle, { Shot(shot), Press(kCancel) }, "#32770") });
+        DriverStep directory = ExpectDirectory({ Shot(shot), Press(IDC_DIRECTORY_CANCEL) });
+        DriverResult r =
+            TestPlay(dir, { Expect(c.text, { Press(IDOK) }), ExpectBackdrop(), directory });
         ASSERT_TRUE(r.ok) << c.name << ": " << r.failure;
         const DriverWindow &box = r.windows[0];
         EXPECT_EQ("Installer", box.caption) << c.name;
@@ -436,14 +371,13 @@ TEST(Complete, BrokenPicturesAreReportedAndTheBackdropStaysPlain)
 
 TEST(Complete, EverythingMadeIsReleasedOverAWholeRun)
 {
-    std::string dir = TestDir();
-    TestMakeDist(dir, "[Installer]\r\nApplication=Tavelin\r\nTitre=Installation de Tavelin\r\n"
-                      "Bitmap=FOND.BMP\r\n[Fichiers]\r\nProgramme=Tavelin.exe\r\n"
-                      "[Groupe]\r\nTavelin.lnk=Tavelin.exe\r\n"
-                      "[Enregistrement]\r\nSuffixes=txt\r\n",
-                 kCountingProgram);
-    TestWriteFile(dir + "\\Tavelin.exe", "MZ demonstration");
-    TestWriteFile(dir + "\\FOND.BMP", Picture(40, 30));
+    std::string dir = TestDist(TestScript("Programme=Tavelin.exe\r\n",
+                                          "[Groupe]\r\nTavelin.lnk=Tavelin.exe\r\n"
+                                          "[Enregistrement]\r\nSuffixes=txt\r\n",
+                                          "Bitmap=FOND.BMP\r\n"),
+                               { { "Tavelin.exe", "MZ demonstration" },
+                                 { "FOND.BMP", Picture(40, 30) } },
+                               kCountingProgram);
     std::string whole = dir + "\\whole.txt", early = dir + "\\early.txt";
     std::string refused = dir + "\\refused.txt";
 
@@ -454,8 +388,9 @@ TEST(Complete, EverythingMadeIsReleasedOverAWholeRun)
         ExpectBackdrop(), InstallTo(dir + "\\inst"), ExpectProgress(), Question(IDYES),
         ExpectRegistration({ Press(IDYES) }), Closing(kSuccess) }, "", kCountingProgram);
     SetEnvironmentVariableA("TAV_COUNTS", early.c_str());
-    DriverResult cancelled = TestPlay(dir, { ExpectBackdrop(), ExpectDirectory({ Press(kCancel) }) },
-                                      "", kCountingProgram);
+    DriverResult cancelled = TestPlay(
+        dir, { ExpectBackdrop(), ExpectDirectory({ Press(IDC_DIRECTORY_CANCEL) }) }, "",
+        kCountingProgram);
     /* COM refusing to start: no shortcut, and no uninitialisation either. */
     SetEnvironmentVariableA("TAV_COUNTS", refused.c_str());
     SetEnvironmentVariableA("TAV_COM_REFUSE", "1");

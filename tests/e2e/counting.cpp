@@ -31,53 +31,43 @@ decltype(&RegCloseKey) realRegCloseKey;
 decltype(&CoInitialize) realCoInitialize;
 decltype(&CoUninitialize) realCoUninitialize;
 
+/* What a real function gave, counted when it is not null (or not FALSE). */
+template <typename T> T Count(T made, LONG *count)
+{
+    if (made)
+        InterlockedIncrement(count);
+    return made;
+}
+
 HBRUSH WINAPI CountCreateSolidBrush(COLORREF color)
 {
-    HBRUSH made = realCreateSolidBrush(color);
-    if (made != NULL)
-        InterlockedIncrement(&brushes);
-    return made;
+    return Count(realCreateSolidBrush(color), &brushes);
 }
 
 HDC WINAPI CountCreateCompatibleDC(HDC dc)
 {
-    HDC made = realCreateCompatibleDC(dc);
-    if (made != NULL)
-        InterlockedIncrement(&memoryDcs);
-    return made;
+    return Count(realCreateCompatibleDC(dc), &memoryDcs);
 }
 
 HBITMAP WINAPI CountCreateDIBitmap(HDC dc, const BITMAPINFOHEADER *header, DWORD init,
                                    const void *bits, const BITMAPINFO *info, UINT usage)
 {
-    HBITMAP made = realCreateDIBitmap(dc, header, init, bits, info, usage);
-    if (made != NULL)
-        InterlockedIncrement(&bitmaps);
-    return made;
+    return Count(realCreateDIBitmap(dc, header, init, bits, info, usage), &bitmaps);
 }
 
 BOOL WINAPI CountDeleteObject(HGDIOBJ object)
 {
-    BOOL done = realDeleteObject(object);
-    if (done)
-        InterlockedIncrement(&deletedObjects);
-    return done;
+    return Count(realDeleteObject(object), &deletedObjects);
 }
 
 BOOL WINAPI CountDeleteDC(HDC dc)
 {
-    BOOL done = realDeleteDC(dc);
-    if (done)
-        InterlockedIncrement(&deletedDcs);
-    return done;
+    return Count(realDeleteDC(dc), &deletedDcs);
 }
 
 HDC WINAPI CountGetDC(HWND window)
 {
-    HDC dc = realGetDC(window);
-    if (dc != NULL)
-        InterlockedIncrement(&windowDcs);
-    return dc;
+    return Count(realGetDC(window), &windowDcs);
 }
 
 int WINAPI CountReleaseDC(HWND window, HDC dc)
@@ -90,10 +80,7 @@ int WINAPI CountReleaseDC(HWND window, HDC dc)
 
 HDC WINAPI CountBeginPaint(HWND window, PAINTSTRUCT *paint)
 {
-    HDC dc = realBeginPaint(window, paint);
-    if (dc != NULL)
-        InterlockedIncrement(&paints);
-    return dc;
+    return Count(realBeginPaint(window, paint), &paints);
 }
 
 BOOL WINAPI CountEndPaint(HWND window, const PAINTSTRUCT *paint)
@@ -109,8 +96,7 @@ LSTATUS WINAPI CountRegCreateKeyExA(HKEY key, LPCSTR name, DWORD reserved, LPSTR
 {
     LSTATUS status = realRegCreateKeyExA(key, name, reserved, className, options, access,
                                          security, made, disposition);
-    if (status == ERROR_SUCCESS)
-        InterlockedIncrement(&keys);
+    Count(status == ERROR_SUCCESS, &keys);
     return status;
 }
 
@@ -118,8 +104,7 @@ LSTATUS WINAPI CountRegOpenKeyExA(HKEY key, LPCSTR name, DWORD options, REGSAM a
                                   PHKEY opened)
 {
     LSTATUS status = realRegOpenKeyExA(key, name, options, access, opened);
-    if (status == ERROR_SUCCESS)
-        InterlockedIncrement(&keys);
+    Count(status == ERROR_SUCCESS, &keys);
     return status;
 }
 
@@ -129,8 +114,7 @@ LSTATUS WINAPI CountRegCloseKey(HKEY key)
 {
     LSTATUS status = realRegCloseKey(key);
     bool root = ((DWORD)(ULONG_PTR)key & 0xFFFFFF00u) == 0x80000000u;
-    if (status == ERROR_SUCCESS && !root)
-        InterlockedIncrement(&closedKeys);
+    Count(status == ERROR_SUCCESS && !root, &closedKeys);
     return status;
 }
 
@@ -141,8 +125,7 @@ HRESULT WINAPI CountCoInitialize(LPVOID reserved)
     if (GetEnvironmentVariableA("TAV_COM_REFUSE", NULL, 0) != 0)
         return E_OUTOFMEMORY;
     HRESULT result = realCoInitialize(reserved);
-    if (SUCCEEDED(result))
-        InterlockedIncrement(&comInits);
+    Count(SUCCEEDED(result), &comInits);
     return result;
 }
 

@@ -8,11 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/dialogbed.h"
+
 namespace {
 
-const int kEdit = 100;
-const int kPercent = 101;
-const int kStatus = 102;
 const UINT_PTR kTimer = 1;
 
 int percent = 0;
@@ -71,7 +70,7 @@ private:
 
 std::wstring EditText(HWND dialog)
 {
-    HWND edit = GetDlgItem(dialog, kEdit);
+    HWND edit = GetDlgItem(dialog, IDC_BED_EDIT);
     int n = GetWindowTextLengthW(edit);
     std::wstring text((size_t)n + 1, L'\0');
     GetWindowTextW(edit, &text[0], n + 1);
@@ -99,7 +98,7 @@ INT_PTR CALLBACK BedProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
     (void)lParam;
     switch (message) {
     case WM_INITDIALOG:
-        SetDlgItemTextW(dialog, kPercent, L"0 %");
+        SetDlgItemTextW(dialog, IDC_BED_PERCENT, L"0 %");
         /* About a second in all, so that the scripted user's first look
            still finds "En cours" on a busy machine. */
         SetTimer(dialog, kTimer, 50, NULL);
@@ -109,10 +108,10 @@ INT_PTR CALLBACK BedProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
             percent += 5;
             wchar_t text[16];
             wsprintfW(text, L"%d %%", percent);
-            SetDlgItemTextW(dialog, kPercent, text);
+            SetDlgItemTextW(dialog, IDC_BED_PERCENT, text);
         } else {
             KillTimer(dialog, kTimer);
-            SetDlgItemTextW(dialog, kStatus, L"Terminé, prêt");
+            SetDlgItemTextW(dialog, IDC_BED_STATUS, L"Terminé, prêt");
         }
         return TRUE;
     case WM_COMMAND:
@@ -133,9 +132,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     (void)commandLine;
     (void)show;
     Template t(L"Banc d'essai", 5);
-    t.Control(0x0081, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, kEdit, 5, 5, 190, 12, L"");
-    t.Control(0x0082, SS_LEFT, kPercent, 5, 25, 60, 8, L"");
-    t.Control(0x0082, SS_LEFT, kStatus, 70, 25, 120, 8, L"En cours");
+    t.Control(0x0081, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, IDC_BED_EDIT, 5, 5, 190, 12, L"");
+    t.Control(0x0082, SS_LEFT, IDC_BED_PERCENT, 5, 25, 60, 8, L"");
+    t.Control(0x0082, SS_LEFT, IDC_BED_STATUS, 70, 25, 120, 8, L"En cours");
     t.Control(0x0080, BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, 30, 60, 60, 14, L"OK");
     t.Control(0x0080, BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, 110, 60, 60, 14, L"Annuler");
     return (int)DialogBoxIndirectParamW(instance, t.Get(), NULL, BedProc, 0);

@@ -15,24 +15,6 @@
 
 namespace {
 
-const int kPath = 257;
-const int kSize = 258;
-const int kInstall = 259;
-const char kIncomplete[] = "L'installation n'a pas été effectuée correctement";
-const char kSuccess[] = "Installation normalement terminée.";
-
-std::string Script(const std::string &files)
-{
-    return "[Installer]\r\nApplication=Tavelin\r\nTitre=Installation de Tavelin\r\n"
-           "[Fichiers]\r\n" + files;
-}
-
-DriverStep Closing(const char *text)
-{
-    /* a moment with the closing message up, for the checks of open files */
-    return Expect(text, { SleepFor(600), Press(IDOK) });
-}
-
 bool DriveReady(const char *root)
 {
     return GetDriveTypeA(root) != DRIVE_NO_ROOT_DIR;
@@ -81,9 +63,8 @@ TEST(DiskFull, AtTheFirstChunkMidFileAndAtTheLastChunk)
         { "mid-file", 40000, 3 * 4096, 12288 },
         { "last chunk", 16384 + 100, 16384, 16384 },
     };
-    std::string dir = TestDir();
-    TestMakeDist(dir, Script("Gros=GROS.DAT\r\nApres=APRES.TXT\r\n"));
-    TestWriteFile(dir + "\\APRES.TXT", "");
+    std::string dir =
+        TestDist(TestScript("Gros=GROS.DAT\r\nApres=APRES.TXT\r\n"), { { "APRES.TXT", "" } });
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         Empty("F:");
@@ -97,8 +78,8 @@ TEST(DiskFull, AtTheFirstChunkMidFileAndAtTheLastChunk)
         held.Start();
         DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo("F:\\inst"), ExpectProgress(),
                                          Expect("Ne peut \xC3\xA9" "crire", { Press(IDOK) }),
-                                         ExpectProgress(), Expect("Souhaitez", { Press(IDNO) }),
-                                         Closing(kIncomplete) });
+                                         ExpectProgress(), Question(IDNO),
+                                         Closing(kIncomplete, 600) });
         EXPECT_EQ(0, held.Finish()) << "destinations still open at the closing message";
         ASSERT_TRUE(r.ok) << r.failure;
         EXPECT_EQ(0u, r.exitCode);
@@ -118,13 +99,12 @@ TEST(DiskFull, NoRoomForTheDirectories)
 {
     ASSERT_TRUE(DriveReady("G:\\")) << "the test bed mounts G: as root";
     Empty("G:");
-    std::string dir = TestDir();
-    TestMakeDist(dir, Script("Profond=a\\b\\c\\d\\f.txt;F.TXT\r\n"));
-    TestWriteFile(dir + "\\F.TXT", "f");
+    std::string dir =
+        TestDist(TestScript("Profond=a\\b\\c\\d\\f.txt;F.TXT\r\n"), { { "F.TXT", "f" } });
     DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo("G:\\inst"), ExpectProgress(),
                                      Expect("Ne peut cr\xC3\xA9" "er", { Press(IDOK) }),
                                      Expect("Ne peut ouvrir", { Press(IDOK) }), ExpectProgress(),
-                                     Expect("Souhaitez", { Press(IDNO) }), Closing(kIncomplete) });
+                                     Question(IDNO), Closing(kIncomplete) });
     ASSERT_TRUE(r.ok) << r.failure;
     const DriverWindow *box = TestFindBox(r, "Ne peut cr");
     ASSERT_NE(nullptr, box);
@@ -136,14 +116,12 @@ TEST(DiskFull, NoRoomForTheDirectories)
 TEST(Faults, ReadOnlyMedium)
 {
     ASSERT_TRUE(DriveReady("R:\\")) << "the test bed mounts R: as root";
-    std::string dir = TestDir();
-    TestMakeDist(dir, Script("F=F.TXT\r\n"));
-    TestWriteFile(dir + "\\F.TXT", "f");
+    std::string dir = TestDist(TestScript("F=F.TXT\r\n"), { { "F.TXT", "f" } });
     /* The medium refuses the directory as access denied, a refusal the
        directory step accepts silently; the open then fails. */
     DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo("R:\\inst"), ExpectProgress(),
                                      Expect("Ne peut ouvrir", { Press(IDOK) }), ExpectProgress(),
-                                     Expect("Souhaitez", { Press(IDNO) }), Closing(kIncomplete) });
+                                     Question(IDNO), Closing(kIncomplete) });
     ASSERT_TRUE(r.ok) << r.failure;
     const DriverWindow *open = TestFindBox(r, "Ne peut ouvrir");
     ASSERT_NE(nullptr, open);
@@ -153,44 +131,36 @@ TEST(Faults, ReadOnlyMedium)
 
 TEST(Faults, DestinationHeldOpenByAnotherProgram)
 {
-    std::string dir = TestDir();
+    std::string dir = TestDist(TestScript("Pris=PRIS.TXT\r\nLibre=LIBRE.TXT\r\n"),
+                               { { "PRIS.TXT", "nouveau" }, { "LIBRE.TXT", "libre" },
+                                 { "inst\\PRIS.TXT", "ancien" } });
     std::string inst = dir + "\\inst";
-    TestMakeDist(dir, Script("Pris=PRIS.TXT\r\nLibre=LIBRE.TXT\r\n"));
-    TestWriteFile(dir + "\\PRIS.TXT", "nouveau");
-    TestWriteFile(dir + "\\LIBRE.TXT", "libre");
-    TestWriteFile(inst + "\\PRIS.TXT", "ancien");
     HANDLE holder = CreateFileA((inst + "\\PRIS.TXT").c_str(), GENERIC_READ, 0, NULL,
                                 OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
     DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst), ExpectProgress(),
                                      Expect("Ne peut ouvrir", { Press(IDOK) }), ExpectProgress(),
-                                     Expect("Souhaitez", { Press(IDNO) }), Closing(kIncomplete) });
+                                     Question(IDNO), Closing(kIncomplete) });
     CloseHandle(holder);
     ASSERT_TRUE(r.ok) << r.failure;
     EXPECT_EQ("Ne peut ouvrir \"" + inst + "\\PRIS.TXT\" !", TestFindBox(r, "Ne peut ouvrir")->text);
-    std::string kept, copied;
-    ASSERT_TRUE(TestReadFile(inst + "\\PRIS.TXT", &kept));
-    EXPECT_EQ("ancien", kept) << "the held file is left as it was";
-    ASSERT_TRUE(TestReadFile(inst + "\\LIBRE.TXT", &copied));
-    EXPECT_EQ("libre", copied);
+    EXPECT_FILE(inst + "\\PRIS.TXT", "ancien");   /* the held file is left as it was */
+    EXPECT_FILE(inst + "\\LIBRE.TXT", "libre");
 }
 
 TEST(Faults, SourceThatIsADirectory)
 {
-    std::string dir = TestDir();
+    std::string dir =
+        TestDist(TestScript("Dossier=DOSSIER\r\nF=F.TXT\r\n"), { { "F.TXT", "f" } });
     std::string inst = dir + "\\inst";
-    TestMakeDist(dir, Script("Dossier=DOSSIER\r\nF=F.TXT\r\n"));
     ASSERT_TRUE(CreateDirectoryA((dir + "\\DOSSIER").c_str(), NULL));
-    TestWriteFile(dir + "\\F.TXT", "f");
     DriverResult r = TestPlay(dir, { Expect("DOSSIER", { Press(IDOK) }), ExpectBackdrop(),
                                      InstallTo(inst), ExpectProgress(),
-                                     Expect("Souhaitez", { Press(IDNO) }), Closing(kIncomplete) });
+                                     Question(IDNO), Closing(kIncomplete) });
     ASSERT_TRUE(r.ok) << r.failure;
     EXPECT_EQ("Ne peut ouvrir \"" + dir + "\\DOSSIER\" !", r.windows[0].text);
     EXPECT_EQ("information", r.windows[0].icon);
-    std::string copied;
-    ASSERT_TRUE(TestReadFile(inst + "\\F.TXT", &copied));
-    EXPECT_EQ("f", copied);
+    EXPECT_FILE(inst + "\\F.TXT", "f");
 }
 
 TEST(Faults, SourcesChangingSizeAfterTheSizePass)
@@ -203,32 +173,29 @@ TEST(Faults, SourcesChangingSizeAfterTheSizePass)
         SCOPED_TRACE(c.name);
         std::string dir = TestDir() + "\\" + c.name;
         std::string inst = dir + "\\inst";
-        TestMakeDist(dir, Script("Change=CHANGE.DAT\r\n"));
-        TestWriteFile(dir + "\\CHANGE.DAT", TestBytes(c.before, 1));
+        TestMakeDist(dir, TestScript("Change=CHANGE.DAT\r\n"),
+                     { { "CHANGE.DAT", TestBytes(c.before, 1) } });
         std::string after = TestBytes(c.after, 2);
         /* The size pass has measured the file once the Directory dialog is up. */
         std::atomic<bool> changed{ false };
         std::thread changer([&] {
-            for (int i = 0; i < 4000 && FindWindowA("#32770", "Installation de Tavelin") == NULL; i++)
-                Sleep(5);
-            if (FindWindowA("#32770", "Installation de Tavelin") != NULL) {
+            if (TestWaitForWindow("#32770", kTitle) != NULL) {
                 TestWriteFile(dir + "\\CHANGE.DAT", after);
                 changed = true;
             }
         });
-        DriverStep directory = ExpectDirectory({ SleepFor(500), Type(kPath, inst), Press(kInstall) });
+        DriverStep directory = ExpectDirectory(
+            { SleepFor(500), Type(IDC_DIRECTORY_PATH, inst), Press(IDC_DIRECTORY_INSTALL) });
         DriverResult r = TestPlay(dir, { ExpectBackdrop(), directory, ExpectProgress(),
-                                         Expect("Souhaitez", { Press(IDNO) }), Closing(kSuccess) });
+                                         Question(IDNO), Closing(kSuccess) });
         changer.join();
         ASSERT_TRUE(r.ok) << r.failure;
         ASSERT_TRUE(changed) << "the Directory dialog never showed";
         /* The dialog told the size the file had at the size pass. */
-        const DriverControl *size = r.windows[1].Control(kSize);
+        const DriverControl *size = r.windows[1].Control(IDC_DIRECTORY_SIZE);
         ASSERT_NE(nullptr, size);
         EXPECT_EQ("Cette installation requiert " + std::to_string((c.before + 1023) / 1024) + " Kb.",
                   size->text);
-        std::string copied;
-        ASSERT_TRUE(TestReadFile(inst + "\\CHANGE.DAT", &copied));
-        EXPECT_TRUE(copied == after) << "the file as it is at the copy";
+        EXPECT_FILE(inst + "\\CHANGE.DAT", after);   /* the file as it is at the copy */
     }
 }

@@ -14,38 +14,13 @@
 
 namespace {
 
-const int kPath = 257;
-const int kSize = 258;
-const int kCancel = 260;
-const int kProgressLabel = 256;
-const int kProgressFileText = 260;
-const int kProgressCancel = 261;
+const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 
-const char kTitle[] = "Installation de Tavelin";
-const char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tavelin.exe";
-const char kSuccess[] =
-    "Installation normalement terminée. Une icône \"Tavelin\" a été créée sur votre bureau "
-    "ainsi qu'un dossier dans votre menu \"Démarrer\\programmes\".";
-const char kIncomplete[] =
-    "L'installation n'a pas été effectuée correctement dans sa totalité ! Vous devriez "
-    "réinstaller après correction du problème !";
-const char kCancelled[] = "Installation abandonnée.";
-
+/* The scripts of these tests name a directory, which the Directory dialog
+   proposes only when the registry has no ProgramFilesDir. */
 std::string Script(const std::string &files, const std::string &directory = "C:\\Tavelin")
 {
-    return "[Installer]\r\nApplication=Tavelin\r\nTitre=Installation de Tavelin\r\n"
-           "R\xE9pertoire=" + directory + "\r\n[Fichiers]\r\n" + files;
-}
-
-DriverStep QuestionNo() { return Expect("Souhaitez vous configurer", { Press(IDNO) }); }
-DriverStep Closing(const char *text) { return Expect(text, { Press(IDOK) }); }
-
-void ExpectFile(const std::string &path, const std::string &bytes)
-{
-    std::string got;
-    ASSERT_TRUE(TestReadFile(path, &got)) << path;
-    EXPECT_EQ(bytes.size(), got.size()) << path;
-    EXPECT_TRUE(bytes == got) << path << " differs from its source";
+    return TestScript(files, "", "R\xE9pertoire=" + directory + "\r\n");
 }
 
 /* Sets the three times of a file to a fixed day long ago. */
@@ -79,36 +54,26 @@ void ExpectSameTimes(const std::string &a, const std::string &b)
         EXPECT_EQ(0, CompareFileTime(&t[0][k], &t[1][k])) << "time " << k << " of " << b;
 }
 
-std::string AppPath()
-{
-    std::string value;
-    if (!DriverReadRegistryString(HKEY_LOCAL_MACHINE, kAppPaths, "", &value))
-        return "(none)";
-    return value;
-}
-
 }  // namespace
 
 TEST(Install, TwoFilesCopiedWithTheirTimes)
 {
-    std::string dir = TestDir();
-    std::string inst = dir + "\\inst";
-    TestMakeDist(dir, Script("Premier=UN.TXT\r\nSecond=DEUX.TXT\r\n"));
     std::string one = TestBytes(10000, 1), two = TestBytes(3000, 2);
-    TestWriteFile(dir + "\\UN.TXT", one);
-    TestWriteFile(dir + "\\DEUX.TXT", two);
+    std::string dir = TestDist(Script("Premier=UN.TXT\r\nSecond=DEUX.TXT\r\n"),
+                               { { "UN.TXT", one }, { "DEUX.TXT", two } });
+    std::string inst = dir + "\\inst";
     SetOldTimes(dir + "\\UN.TXT", 5);
     SetOldTimes(dir + "\\DEUX.TXT", 6);
 
-    DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst), ExpectProgress(), QuestionNo(),
-                                     Closing(kSuccess) });
+    DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst), ExpectProgress(),
+                                     Question(IDNO), Closing(kSuccess) });
     ASSERT_TRUE(r.ok) << r.failure;
     EXPECT_EQ(0u, r.exitCode);
     /* times first: reading the files afterwards may move their access time */
     ExpectSameTimes(dir + "\\UN.TXT", inst + "\\UN.TXT");
     ExpectSameTimes(dir + "\\DEUX.TXT", inst + "\\DEUX.TXT");
-    ExpectFile(inst + "\\UN.TXT", one);
-    ExpectFile(inst + "\\DEUX.TXT", two);
+    EXPECT_FILE(inst + "\\UN.TXT", one);
+    EXPECT_FILE(inst + "\\DEUX.TXT", two);
 
     const DriverWindow *closing = TestFindBox(r, kSuccess);
     ASSERT_NE(nullptr, closing);
@@ -116,44 +81,36 @@ TEST(Install, TwoFilesCopiedWithTheirTimes)
     EXPECT_EQ("information", closing->icon);
     EXPECT_EQ(std::vector<int>{ IDOK }, closing->buttons);
     EXPECT_EQ("backdrop", closing->owner);
-    EXPECT_EQ(inst + "\\Tavelin.exe", AppPath());
+    EXPECT_EQ(inst + "\\Tavelin.exe", TestRegistryString(HKEY_LOCAL_MACHINE, kAppPaths));
 }
 
+/* A folder of programs other than the prefix's own "C:\Program Files", so
+   that a proposal that does not read it shows. */
 TEST(Install, DirectoryDialogProposesProgramFiles)
 {
-    std::string dir = TestDir();
-    TestMakeDist(dir, Script(""));
-    DriverResult r = TestPlay(dir, { ExpectBackdrop(), ExpectDirectory({ Press(kCancel) }) });
+    TestSetRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", "D:\\Logiciels");
+    std::string dir = TestDist(Script(""));
+    DriverResult r =
+        TestPlay(dir, { ExpectBackdrop(), ExpectDirectory({ Press(IDC_DIRECTORY_CANCEL) }) });
     ASSERT_TRUE(r.ok) << r.failure;
     ASSERT_EQ(2u, r.windows.size());
     const DriverWindow &d = r.windows[1];
-    std::string programFiles;
-    ASSERT_TRUE(DriverReadRegistryString(HKEY_LOCAL_MACHINE,
-                                         "Software\\Microsoft\\Windows\\CurrentVersion",
-                                         "ProgramFilesDir", &programFiles));
-    EXPECT_EQ("C:\\Program Files", programFiles);
-    ASSERT_NE(nullptr, d.Control(kPath));
-    EXPECT_EQ(programFiles + "\\Tavelin", d.Control(kPath)->text);
-    EXPECT_EQ("Installer Tavelin dans le répertoire:", d.Control(256)->text);
-    EXPECT_EQ("Cette installation requiert 0 Kb.", d.Control(kSize)->text);
+    ASSERT_NE(nullptr, d.Control(IDC_DIRECTORY_PATH));
+    EXPECT_EQ("D:\\Logiciels\\Tavelin", d.Control(IDC_DIRECTORY_PATH)->text);
+    EXPECT_EQ("Installer Tavelin dans le répertoire:", d.Control(IDC_DIRECTORY_PROMPT)->text);
+    EXPECT_EQ("Cette installation requiert 0 Kb.", d.Control(IDC_DIRECTORY_SIZE)->text);
     EXPECT_EQ("backdrop", d.owner);
 }
 
 TEST(Install, WithoutProgramFilesDirTheScriptDirectoryStays)
 {
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE,
-                                           "Software\\Microsoft\\Windows\\CurrentVersion", 0,
-                                           KEY_SET_VALUE, &key));
-    RegDeleteValueA(key, "ProgramFilesDir");
-    RegCloseKey(key);
-
-    std::string dir = TestDir();
-    TestMakeDist(dir, Script("", "D:\\Mes Outils\\Tav"));
-    DriverResult r = TestPlay(dir, { ExpectBackdrop(), ExpectDirectory({ Press(kCancel) }) });
+    TestDeleteRegistryValue(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir");
+    std::string dir = TestDist(Script("", "D:\\Mes Outils\\Tav"));
+    DriverResult r =
+        TestPlay(dir, { ExpectBackdrop(), ExpectDirectory({ Press(IDC_DIRECTORY_CANCEL) }) });
     ASSERT_TRUE(r.ok) << r.failure;
     ASSERT_EQ(2u, r.windows.size());
-    EXPECT_EQ("D:\\Mes Outils\\Tav", r.windows[1].Control(kPath)->text);
+    EXPECT_EQ("D:\\Mes Outils\\Tav", r.windows[1].Control(IDC_DIRECTORY_PATH)->text);
 }
 
 TEST(Install, SizeTextRoundsUpToKilobytes)
@@ -161,22 +118,20 @@ TEST(Install, SizeTextRoundsUpToKilobytes)
     const struct { size_t bytes; const char *text; } cases[] = {
         { 0, "0" }, { 1, "1" }, { 1024, "1" }, { 1025, "2" },
     };
-    std::string dir = TestDir();
-    TestMakeDist(dir, Script("F=F.BIN\r\n"));
+    std::string dir = TestDist(Script("F=F.BIN\r\n"));
     for (const auto &c : cases) {
         TestWriteFile(dir + "\\F.BIN", std::string(c.bytes, 'x'));
         DriverResult r = TestPlay(dir, { ExpectBackdrop(), ExpectDirectory({ Escape() }) });
         ASSERT_TRUE(r.ok) << r.failure;
         ASSERT_EQ(2u, r.windows.size());
         EXPECT_EQ(std::string("Cette installation requiert ") + c.text + " Kb.",
-                  r.windows[1].Control(kSize)->text) << c.bytes << " bytes";
+                  r.windows[1].Control(IDC_DIRECTORY_SIZE)->text) << c.bytes << " bytes";
     }
 }
 
 TEST(Install, TypedDirectoryIsNormalised)
 {
-    std::string dir = TestDir();
-    TestMakeDist(dir, Script(""));
+    std::string dir = TestDist(Script(""));
     const struct { const char *typed; std::string expected; } cases[] = {
         { "D:\\Prog\\Ed", "D:\\Prog\\Ed" },
         { "D:Prog", "D:\\Prog" },
@@ -188,18 +143,17 @@ TEST(Install, TypedDirectoryIsNormalised)
     };
     for (const auto &c : cases) {
         DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(c.typed), ExpectProgress(),
-                                         QuestionNo(), Closing(kSuccess) });
+                                         Question(IDNO), Closing(kSuccess) });
         ASSERT_TRUE(r.ok) << r.failure;
-        EXPECT_EQ(c.expected + "\\Tavelin.exe", AppPath()) << "typed " << c.typed;
+        EXPECT_EQ(c.expected + "\\Tavelin.exe", TestRegistryString(HKEY_LOCAL_MACHINE, kAppPaths))
+            << "typed " << c.typed;
     }
 }
 
 TEST(Install, CancelEscapeAndCloseBoxEndTheDirectoryDialog)
 {
-    std::string dir = TestDir();
-    TestMakeDist(dir, Script("F=F.TXT\r\n"));
-    TestWriteFile(dir + "\\F.TXT", "contenu");
-    const DriverAction answers[] = { Press(kCancel), Escape(), Close() };
+    std::string dir = TestDist(Script("F=F.TXT\r\n"), { { "F.TXT", "contenu" } });
+    const DriverAction answers[] = { Press(IDC_DIRECTORY_CANCEL), Escape(), Close() };
     for (const DriverAction &answer : answers) {
         DriverResult r = TestPlay(dir, { ExpectBackdrop(), ExpectDirectory({ answer }) });
         ASSERT_TRUE(r.ok) << r.failure;
@@ -207,36 +161,32 @@ TEST(Install, CancelEscapeAndCloseBoxEndTheDirectoryDialog)
         EXPECT_EQ(2u, r.windows.size()) << "no closing message";
     }
     EXPECT_FALSE(TestExists("C:\\Program Files\\Tavelin"));
-    EXPECT_EQ("(none)", AppPath());
+    EXPECT_EQ("(none)", TestRegistryString(HKEY_LOCAL_MACHINE, kAppPaths));
 }
 
 TEST(Install, ProgressLabelShowsValueThenKey)
 {
-    std::string dir = TestDir();
-    std::string inst = dir + "\\inst";
-    TestMakeDist(dir, Script("Clef=%GRAND.DAT;SOURCE.DAT\r\n"));
     std::string big = TestBytes(6 * 1024 * 1024, 3);
-    TestWriteFile(dir + "\\SOURCE.DAT", big);
+    std::string dir = TestDist(Script("Clef=%GRAND.DAT;SOURCE.DAT\r\n"), { { "SOURCE.DAT", big } });
+    std::string inst = dir + "\\inst";
+    DriverAction label = WaitText(IDC_PROGRESS_FILE_LABEL, "GRAND.DAT;SOURCE.DAT : Clef");
     DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst),
-                                     ExpectProgress({ WaitText(kProgressLabel, "GRAND.DAT;SOURCE.DAT : Clef") },
-                                              false),
-                                     QuestionNo(), Closing(kSuccess) });
+                                     ExpectProgress({ label }, false), Question(IDNO),
+                                     Closing(kSuccess) });
     ASSERT_TRUE(r.ok) << r.failure;
-    ExpectFile(TestWindowsDir() + "\\GRAND.DAT", big);
+    EXPECT_FILE(TestWindowsDir() + "\\GRAND.DAT", big);
     EXPECT_FALSE(TestExists(inst + "\\GRAND.DAT"));
 }
 
 TEST(Install, CancelDuringALargeFileKeepsThePartialFile)
 {
-    std::string dir = TestDir();
-    std::string inst = dir + "\\inst";
-    TestMakeDist(dir, Script("Gros=GROS.DAT\r\nApres=APRES.TXT\r\n"));
     std::string big = TestBytes(24 * 1024 * 1024, 4);
-    TestWriteFile(dir + "\\GROS.DAT", big);
-    TestWriteFile(dir + "\\APRES.TXT", "apres");
+    std::string dir = TestDist(Script("Gros=GROS.DAT\r\nApres=APRES.TXT\r\n"),
+                               { { "GROS.DAT", big }, { "APRES.TXT", "apres" } });
+    std::string inst = dir + "\\inst";
     DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst),
-                                     ExpectProgress({ WaitPercent(kProgressFileText, 5),
-                                                Press(kProgressCancel) }, false),
+                                     ExpectProgress({ WaitPercent(IDC_PROGRESS_FILE_TEXT, 5),
+                                                      Press(IDC_PROGRESS_CANCEL) }, false),
                                      Closing(kCancelled) });
     ASSERT_TRUE(r.ok) << r.failure;
     EXPECT_EQ(0u, r.exitCode);
@@ -247,24 +197,23 @@ TEST(Install, CancelDuringALargeFileKeepsThePartialFile)
     EXPECT_EQ(0u, partial.size() % 8192);
     EXPECT_TRUE(big.compare(0, partial.size(), partial) == 0);
     EXPECT_FALSE(TestExists(inst + "\\APRES.TXT"));
-    EXPECT_EQ("(none)", AppPath()) << "no registry entry after a cancel";
+    EXPECT_EQ("(none)", TestRegistryString(HKEY_LOCAL_MACHINE, kAppPaths))
+        << "no registry entry after a cancel";
     EXPECT_EQ(nullptr, TestFindBox(r, "Souhaitez vous"));
 }
 
 TEST(Install, DestinationThatCannotBeOpened)
 {
-    std::string dir = TestDir();
+    std::string dir = TestDist(Script("Bloque=BLOQUE\r\nSuite=SUITE.TXT\r\n"),
+                               { { "BLOQUE", "x" }, { "SUITE.TXT", "suite" } });
     std::string inst = dir + "\\inst";
-    TestMakeDist(dir, Script("Bloque=BLOQUE\r\nSuite=SUITE.TXT\r\n"));
-    TestWriteFile(dir + "\\BLOQUE", "x");
-    TestWriteFile(dir + "\\SUITE.TXT", "suite");
     CreateDirectoryA(inst.c_str(), NULL);
     CreateDirectoryA((inst + "\\BLOQUE").c_str(), NULL);   /* a directory in the way */
 
     /* OK goes on with the next file */
     DriverResult ok = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst), ExpectProgress(),
                                       Expect("Ne peut ouvrir", { Press(IDOK) }), ExpectProgress(),
-                                      QuestionNo(), Closing(kIncomplete) });
+                                      Question(IDNO), Closing(kIncomplete) });
     ASSERT_TRUE(ok.ok) << ok.failure;
     const DriverWindow *box = TestFindBox(ok, "Ne peut ouvrir");
     ASSERT_NE(nullptr, box);
@@ -273,7 +222,7 @@ TEST(Install, DestinationThatCannotBeOpened)
     EXPECT_EQ("error", box->icon);
     EXPECT_EQ((std::vector<int>{ IDOK, IDCANCEL }), box->buttons);
     EXPECT_EQ("backdrop", box->owner);
-    ExpectFile(inst + "\\SUITE.TXT", "suite");
+    EXPECT_FILE(inst + "\\SUITE.TXT", "suite");
 
     /* Cancel goes straight to the closing message, the progress dialog still open */
     DeleteFileA((inst + "\\SUITE.TXT").c_str());
@@ -289,61 +238,54 @@ TEST(Install, DestinationThatCannotBeOpened)
 
 TEST(Install, MissingSourceIsReportedAndTheRestInstalled)
 {
-    std::string dir = TestDir();
+    std::string dir = TestDist(Script("A=A.TXT\r\nManque=MANQUE.TXT\r\nB=B.TXT\r\n"),
+                               { { "A.TXT", "a" }, { "B.TXT", "b" } });
     std::string inst = dir + "\\inst";
-    TestMakeDist(dir, Script("A=A.TXT\r\nManque=MANQUE.TXT\r\nB=B.TXT\r\n"));
-    TestWriteFile(dir + "\\A.TXT", "a");
-    TestWriteFile(dir + "\\B.TXT", "b");
     DriverResult r = TestPlay(dir, { Expect("MANQUE.TXT", { Press(IDOK) }), ExpectBackdrop(),
-                                     InstallTo(inst), ExpectProgress(), QuestionNo(),
+                                     InstallTo(inst), ExpectProgress(), Question(IDNO),
                                      Closing(kIncomplete) });
     ASSERT_TRUE(r.ok) << r.failure;
     ASSERT_FALSE(r.windows.empty());
     EXPECT_EQ("Ne peut ouvrir \"" + dir + "\\MANQUE.TXT\" !", r.windows[0].text);
     EXPECT_EQ("information", r.windows[0].icon);
-    ExpectFile(inst + "\\A.TXT", "a");
-    ExpectFile(inst + "\\B.TXT", "b");
+    EXPECT_FILE(inst + "\\A.TXT", "a");
+    EXPECT_FILE(inst + "\\B.TXT", "b");
 }
 
 TEST(Install, EntryForms)
 {
-    std::string dir = TestDir();
-    std::string inst = dir + "\\inst";
-    TestMakeDist(dir, Script("Trois=x;y;z\r\n"
-                             "; un commentaire\r\n"
-                             "\r\n"
-                             "Systeme=%TAVSYS.DLL\r\n"
-                             "Profond=a\\b\\f;F.TXT\r\n"
-                             "Vide=VIDE.TXT\r\n"
-                             "Juste=JUSTE.BIN\r\n"
-                             "Long=LONG.TXT\r\n"));
     std::string z = TestBytes(100, 5), sys = TestBytes(777, 6), f = TestBytes(5000, 7);
     std::string exact = TestBytes(16384, 8), shorter = TestBytes(10, 9);
-    TestWriteFile(dir + "\\z", z);
-    TestWriteFile(dir + "\\TAVSYS.DLL", sys);
-    TestWriteFile(dir + "\\F.TXT", f);
-    TestWriteFile(dir + "\\VIDE.TXT", "");
-    TestWriteFile(dir + "\\JUSTE.BIN", exact);
-    TestWriteFile(dir + "\\LONG.TXT", shorter);
+    std::string dir = TestDist(Script("Trois=x;y;z\r\n"
+                                      "; un commentaire\r\n"
+                                      "\r\n"
+                                      "Systeme=%TAVSYS.DLL\r\n"
+                                      "Profond=a\\b\\f;F.TXT\r\n"
+                                      "Vide=VIDE.TXT\r\n"
+                                      "Juste=JUSTE.BIN\r\n"
+                                      "Long=LONG.TXT\r\n"),
+                               { { "z", z }, { "TAVSYS.DLL", sys }, { "F.TXT", f },
+                                 { "VIDE.TXT", "" }, { "JUSTE.BIN", exact },
+                                 { "LONG.TXT", shorter } });
+    std::string inst = dir + "\\inst";
     TestWriteFile(inst + "\\LONG.TXT", TestBytes(30000, 10));   /* an older, longer file */
 
-    DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst), ExpectProgress(), QuestionNo(),
-                                     Closing(kSuccess) });
+    DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst), ExpectProgress(),
+                                     Question(IDNO), Closing(kSuccess) });
     ASSERT_TRUE(r.ok) << r.failure;
-    ExpectFile(inst + "\\x;y", z);
-    ExpectFile(TestWindowsDir() + "\\TAVSYS.DLL", sys);
-    ExpectFile(inst + "\\a\\b\\f", f);
-    ExpectFile(inst + "\\VIDE.TXT", "");
-    ExpectFile(inst + "\\JUSTE.BIN", exact);
-    ExpectFile(inst + "\\LONG.TXT", shorter);
+    EXPECT_FILE(inst + "\\x;y", z);
+    EXPECT_FILE(TestWindowsDir() + "\\TAVSYS.DLL", sys);
+    EXPECT_FILE(inst + "\\a\\b\\f", f);
+    EXPECT_FILE(inst + "\\VIDE.TXT", "");
+    EXPECT_FILE(inst + "\\JUSTE.BIN", exact);
+    EXPECT_FILE(inst + "\\LONG.TXT", shorter);
 }
 
 TEST(Install, ClosingTheBackdropDuringTheCopyEndsTheProgram)
 {
-    std::string dir = TestDir();
+    std::string dir =
+        TestDist(Script("Gros=GROS.DAT\r\n"), { { "GROS.DAT", TestBytes(24 * 1024 * 1024, 11) } });
     std::string inst = dir + "\\inst";
-    TestMakeDist(dir, Script("Gros=GROS.DAT\r\n"));
-    TestWriteFile(dir + "\\GROS.DAT", TestBytes(24 * 1024 * 1024, 11));
 
     /* Once the copy runs, the user closes the backdrop from its system menu. */
     DriverResult r;
@@ -353,9 +295,9 @@ TEST(Install, ClosingTheBackdropDuringTheCopyEndsTheProgram)
     HWND backdrop = NULL;
     for (int i = 0; i < 2000 && backdrop == NULL; i++) {
         HWND progress = FindWindowA("#32770", kTitle);
-        if (progress != NULL && GetDlgItem(progress, kProgressFileText) != NULL) {
+        if (progress != NULL && GetDlgItem(progress, IDC_PROGRESS_FILE_TEXT) != NULL) {
             char text[16] = "";
-            GetDlgItemTextA(progress, kProgressFileText, text, sizeof text);
+            GetDlgItemTextA(progress, IDC_PROGRESS_FILE_TEXT, text, sizeof text);
             if (atoi(text) >= 5)
                 backdrop = FindWindowA("Installer", kTitle);
         }
@@ -370,15 +312,14 @@ TEST(Install, ClosingTheBackdropDuringTheCopyEndsTheProgram)
     ASSERT_TRUE(r.ok) << r.failure;
     EXPECT_EQ(0u, r.exitCode);
     EXPECT_EQ(3u, r.windows.size()) << "no closing message";
-    EXPECT_EQ("(none)", AppPath());
+    EXPECT_EQ("(none)", TestRegistryString(HKEY_LOCAL_MACHINE, kAppPaths));
 }
 
 TEST(Install, SourcesPast2GiB)
 {
-    std::string dir = TestDir();
+    std::string dir = TestDist(Script("A=A.DAT\r\nB=B.DAT\r\nC=C.DAT\r\n"));
     std::string inst = dir + "\\inst";
     const char *const thirds[] = { "A.DAT", "B.DAT", "C.DAT" };
-    TestMakeDist(dir, Script("A=A.DAT\r\nB=B.DAT\r\nC=C.DAT\r\n"));
     for (const char *name : thirds)
         TestWriteSparse(dir + "\\" + name, 1LL << 30);
     DriverResult sizes = TestPlay(dir, { ExpectBackdrop(), ExpectDirectory({ Escape() }) });
@@ -386,7 +327,8 @@ TEST(Install, SourcesPast2GiB)
         DeleteFileA((dir + "\\" + name).c_str());
     ASSERT_TRUE(sizes.ok) << sizes.failure;
     ASSERT_EQ(2u, sizes.windows.size());
-    EXPECT_EQ("Cette installation requiert 3145728 Kb.", sizes.windows[1].Control(kSize)->text);
+    EXPECT_EQ("Cette installation requiert 3145728 Kb.",
+              sizes.windows[1].Control(IDC_DIRECTORY_SIZE)->text);
 
     /* 2.5 GiB, copied whole, its percentage rising as any file's does */
     const long long big = 2560LL << 20;
@@ -395,9 +337,9 @@ TEST(Install, SourcesPast2GiB)
     DriverResult copy = TestPlayProgram(
         dir + "\\SETUP.EXE", dir,
         { ExpectBackdrop(), InstallTo(inst),
-          ExpectProgress({ WaitPercent(kProgressFileText, 40), WaitPercent(kProgressFileText, 90) },
-                         false),
-          QuestionNo(), Closing(kSuccess) },
+          ExpectProgress({ WaitPercent(IDC_PROGRESS_FILE_TEXT, 40),
+                           WaitPercent(IDC_PROGRESS_FILE_TEXT, 90) }, false),
+          Question(IDNO), Closing(kSuccess) },
         240000);
     WIN32_FILE_ATTRIBUTE_DATA copied = {};
     bool found = GetFileAttributesExA((inst + "\\GROS.DAT").c_str(), GetFileExInfoStandard, &copied);
@@ -409,17 +351,6 @@ TEST(Install, SourcesPast2GiB)
 }
 
 namespace {
-
-HWND WaitForWindow(const char *className, const char *caption, int control)
-{
-    for (int i = 0; i < 3000; i++) {
-        HWND w = FindWindowA(className, caption);
-        if (w != NULL && (control == 0 || GetDlgItem(w, control) != NULL))
-            return w;
-        Sleep(10);
-    }
-    return NULL;
-}
 
 /* Whether a pixel of the column x, from y down to y + height, has one of the
    two caption colours: the caption bar is drawn there. */
@@ -440,11 +371,9 @@ bool CaptionDrawn(const std::string &bmp, int x, int y, int height)
    clicks on the backdrop and then on Annuler still cancel. */
 TEST(Install, WindowsAreWholeAgainAfterABoxOfTheCopy)
 {
-    std::string dir = TestDir();
+    std::string dir = TestDist(Script("Bloque=BLOQUE\r\nGros=GROS.DAT\r\n"), { { "BLOQUE", "x" } });
     std::string inst = dir + "\\inst";
     std::string shot = dir + "\\ecran.bmp";
-    TestMakeDist(dir, Script("Bloque=BLOQUE\r\nGros=GROS.DAT\r\n"));
-    TestWriteFile(dir + "\\BLOQUE", "x");
     TestWriteSparse(dir + "\\GROS.DAT", 1LL << 30);
     CreateDirectoryA(inst.c_str(), NULL);
     CreateDirectoryA((inst + "\\BLOQUE").c_str(), NULL);   /* a directory in the way */
@@ -459,10 +388,10 @@ TEST(Install, WindowsAreWholeAgainAfterABoxOfTheCopy)
     /* The user's side, once the box is answered. */
     RECT dialogRect = {};
     bool shotTaken = false;
-    HWND box = WaitForWindow("#32770", "Installer", 0);
+    HWND box = TestWaitForWindow("#32770", "Installer");
     for (int i = 0; box != NULL && IsWindow(box) && i < 3000; i++)
         Sleep(10);
-    HWND progress = box != NULL ? WaitForWindow("#32770", kTitle, kProgressCancel) : NULL;
+    HWND progress = box != NULL ? TestWaitForWindow("#32770", kTitle, IDC_PROGRESS_CANCEL) : NULL;
     if (progress != NULL) {
         Sleep(300);
         shotTaken = DriverSaveScreen(shot);
@@ -470,7 +399,7 @@ TEST(Install, WindowsAreWholeAgainAfterABoxOfTheCopy)
         DriverClickAt(20, TestScreenHeight() - 20);
         Sleep(200);
         RECT button;
-        GetWindowRect(GetDlgItem(progress, kProgressCancel), &button);
+        GetWindowRect(GetDlgItem(progress, IDC_PROGRESS_CANCEL), &button);
         DriverClickAt((button.left + button.right) / 2, (button.top + button.bottom) / 2);
     }
     play.join();

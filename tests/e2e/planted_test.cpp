@@ -20,12 +20,13 @@ const char *const kPlanted[] = { "uxtheme", "dwmapi",  "propsys",   "profapi",
                                  "userenv", "secur32", "ntmarta",   "shfolder",
                                  "msimg32", "cryptbase", "riched20", "bcrypt",
                                  "crypt32" };
+const char kOverrides[] = "Software\\Wine\\DllOverrides";
 
 std::vector<std::string> Ran(const std::string &dir)
 {
     std::vector<std::string> ran;
     for (const char *name : kPlanted)
-        if (GetFileAttributesA((dir + "\\" + name + ".dll.ran").c_str()) != INVALID_FILE_ATTRIBUTES)
+        if (TestExists(dir + "\\" + name + ".dll.ran"))
             ran.push_back(name);
     return ran;
 }
@@ -40,11 +41,9 @@ void ForgetRuns(const std::string &dir)
 
 TEST(PlantedDlls, RunInAProgramThatDoesNotRestrictTheSearchButNeverInSetup)
 {
-    std::string dir = TestDir();
-    TestWriteFile(dir + "\\Tavelin.exe", TestBytes(20000, 3));
-    TestMakeDist(dir, "[Installer]\r\nApplication=Tavelin\r\nTitre=Installation de Tavelin\r\n"
-                      "[Groupe]\r\nTavelin.lnk=Tavelin.exe\r\n"
-                      "[Fichiers]\r\nEditeur=Tavelin.exe\r\n");
+    std::string dir = TestDist(
+        TestScript("Editeur=Tavelin.exe\r\n", "[Groupe]\r\nTavelin.lnk=Tavelin.exe\r\n"),
+        { { "Tavelin.exe", TestBytes(20000, 3) } });
     std::string marker = TestBuildPath("plantmarker.dll");
     for (const char *name : kPlanted)
         ASSERT_TRUE(CopyFileA(marker.c_str(), (dir + "\\" + name + ".dll").c_str(), FALSE));
@@ -52,11 +51,8 @@ TEST(PlantedDlls, RunInAProgramThatDoesNotRestrictTheSearchButNeverInSetup)
                           (dir + "\\plantprobe.exe").c_str(), FALSE));
 
     /* Wine is told to prefer a DLL found beside the program to its own. */
-    HKEY overrides = NULL;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0,
-                                             NULL, 0, KEY_SET_VALUE, NULL, &overrides, NULL));
     for (const char *name : kPlanted)
-        RegSetValueExA(overrides, name, 0, REG_SZ, (const BYTE *)"native,builtin", 15);
+        TestSetRegistryString(HKEY_CURRENT_USER, kOverrides, name, "native,builtin");
 
     /* The message box alone makes Wine's user32 ask for uxtheme.dll by name,
        and the copy beside the program answers. */
@@ -78,14 +74,10 @@ TEST(PlantedDlls, RunInAProgramThatDoesNotRestrictTheSearchButNeverInSetup)
 
     /* A whole installation: dialogs, message boxes, COM and the shell's
        links, the registry. */
-    DriverResult setup = TestPlay(dir, { ExpectBackdrop(),
-                                         ExpectDirectory({ Type(257, dir + "\\inst"), Press(259) }),
-                                         ExpectProgress(),
-                                         Expect("Souhaitez", { Press(IDNO) }),
-                                         Expect("Installation normalement", { Press(IDOK) }) });
+    DriverResult setup = TestPlay(dir, { ExpectBackdrop(), InstallTo(dir + "\\inst"),
+                                         ExpectProgress(), Question(IDNO), Closing(kSuccess) });
     for (const char *name : kPlanted)
-        RegDeleteValueA(overrides, name);
-    RegCloseKey(overrides);
+        TestDeleteRegistryValue(HKEY_CURRENT_USER, kOverrides, name);
     EXPECT_TRUE(setup.ok);
     EXPECT_EQ(std::vector<std::string>{}, Ran(dir));
 }

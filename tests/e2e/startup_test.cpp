@@ -10,13 +10,6 @@
 
 namespace {
 
-/* Directory dialog */
-const int kPrompt = 256;
-const int kPath = 257;
-const int kSize = 258;
-const int kInstall = 259;
-const int kCancel = 260;
-
 /* Scripts are code page 1252 bytes. */
 const char kValidScript[] =
     "[Installer]\r\n"
@@ -39,8 +32,8 @@ std::vector<std::string> Classes(const DriverResult &result)
 std::string BackdropCaption(const std::string &dir, const std::string &script)
 {
     TestMakeDist(dir, script);
-    DriverResult result = TestPlay(dir, { Expect("", {}, "Installer"),
-                                          Expect("", { Press(kCancel) }, "#32770") });
+    DriverResult result = TestPlay(dir, { ExpectBackdrop(),
+                                          ExpectDirectory({ Press(IDC_DIRECTORY_CANCEL) }) });
     EXPECT_TRUE(result.ok) << result.failure;
     EXPECT_EQ(result.exitCode, 0u);
     if (result.windows.empty())
@@ -111,7 +104,8 @@ TEST(StartupErrors, MissingSourceFilesAreReportedBeforeTheBackdrop)
     DriverResult result = TestPlay(dir, { Expect("UN.TXT", { Press(IDOK) }),
                                           Expect("DEUX.TXT", { Press(IDOK) }),
                                           Expect("Tavelin", {}, "Installer"),
-                                          Expect("Tavelin", { Press(kCancel) }, "#32770") });
+                                          Expect("Tavelin", { Press(IDC_DIRECTORY_CANCEL) },
+                                                 "#32770") });
     EXPECT_TRUE(result.ok) << result.failure;
     EXPECT_EQ(result.exitCode, 0u);
     ASSERT_EQ(result.windows.size(), 4u);
@@ -136,7 +130,8 @@ TEST(StartupBackdrop, ValidScriptShowsTheBackdropThenTheDirectoryQuestion)
     std::string dir = TestDir();
     TestMakeDist(dir, kValidScript);
     DriverResult result = TestPlay(dir, { Expect(kValidTitle, {}, "Installer"),
-                                          Expect(kValidTitle, { Press(kCancel) }, "#32770") });
+                                          Expect(kValidTitle, { Press(IDC_DIRECTORY_CANCEL) },
+                                                 "#32770") });
     EXPECT_TRUE(result.ok) << result.failure;
     EXPECT_EQ(result.exitCode, 0u);
     ASSERT_EQ(Classes(result), (std::vector<std::string>{ "Installer", "#32770" }));
@@ -155,14 +150,15 @@ TEST(StartupBackdrop, ValidScriptShowsTheBackdropThenTheDirectoryQuestion)
     EXPECT_EQ(question.caption, kValidTitle);
     EXPECT_EQ(question.owner, "backdrop");
     EXPECT_EQ(question.othersVisible, std::vector<std::string>{ kValidTitle });
-    for (int id : { kPrompt, kPath, kSize, kInstall, kCancel })
+    for (int id : { IDC_DIRECTORY_PROMPT, IDC_DIRECTORY_PATH, IDC_DIRECTORY_SIZE,
+                    IDC_DIRECTORY_INSTALL, IDC_DIRECTORY_CANCEL })
         EXPECT_NE(question.Control(id), nullptr) << "no control " << id;
-    ASSERT_NE(question.Control(kPath), nullptr);
-    EXPECT_EQ(question.Control(kPath)->className, "Edit");
-    ASSERT_NE(question.Control(kInstall), nullptr);
-    EXPECT_EQ(question.Control(kInstall)->text, "&Installer");
-    ASSERT_NE(question.Control(kCancel), nullptr);
-    EXPECT_EQ(question.Control(kCancel)->text, "Annuler");
+    ASSERT_NE(question.Control(IDC_DIRECTORY_PATH), nullptr);
+    EXPECT_EQ(question.Control(IDC_DIRECTORY_PATH)->className, "Edit");
+    ASSERT_NE(question.Control(IDC_DIRECTORY_INSTALL), nullptr);
+    EXPECT_EQ(question.Control(IDC_DIRECTORY_INSTALL)->text, "&Installer");
+    ASSERT_NE(question.Control(IDC_DIRECTORY_CANCEL), nullptr);
+    EXPECT_EQ(question.Control(IDC_DIRECTORY_CANCEL)->text, "Annuler");
 }
 
 /* Annuler, Escape and the dialog's close box all end the program quietly
@@ -175,7 +171,7 @@ TEST(StartupBackdrop, EveryWayOutOfTheDirectoryQuestionEndsQuietly)
         const char *name;
         DriverAction action;
     } ways[] = {
-        { "Annuler", Press(kCancel) },
+        { "Annuler", Press(IDC_DIRECTORY_CANCEL) },
         { "Escape", Escape() },
         { "close box", Close() },
     };
@@ -234,15 +230,15 @@ TEST(StartupScriptName, FollowsTheProgramName)
     std::string dir = TestDir();
     TestMakeDist(dir, "[Installer]\r\nTitre=Mauvais script\r\n[Fichiers]\r\n");
     TestWriteFile(dir + "\\INSTALLE.INF", "[Installer]\r\nTitre=Par son nom\r\n[Fichiers]\r\n");
-    std::string setup = TestBuildPath("SETUP.EXE");
+    std::string setup = TestProgramPath();
 
     for (const char *name : { "INSTALLE.EXE", "INSTALLE" }) {
         SCOPED_TRACE(name);
         std::string program = dir + "\\" + name;
         ASSERT_TRUE(CopyFileA(setup.c_str(), program.c_str(), FALSE));
         DriverResult result =
-            TestPlayProgram(program, dir, { Expect("", {}, "Installer"),
-                                            Expect("", { Press(kCancel) }, "#32770") });
+            TestPlayProgram(program, dir, { ExpectBackdrop(),
+                                            ExpectDirectory({ Press(IDC_DIRECTORY_CANCEL) }) });
         EXPECT_TRUE(result.ok) << result.failure;
         EXPECT_EQ(result.exitCode, 0u);
         ASSERT_FALSE(result.windows.empty());
@@ -262,48 +258,10 @@ TEST(StartupScriptName, BesideTheProgramNotInTheCurrentDirectory)
     std::string dir = TestDir();
     TestMakeDist(dir + "\\dist", "[Installer]\r\nTitre=Beside\r\n[Fichiers]\r\n");
     TestWriteFile(dir + "\\SETUP.INF", "[Installer]\r\nTitre=Current\r\n[Fichiers]\r\n");
-    DriverResult result = TestPlay(dir + "\\dist", { Expect("", {}, "Installer"),
-                                                     Expect("", { Press(kCancel) }, "#32770") },
-                                   dir);
+    DriverResult result =
+        TestPlay(dir + "\\dist",
+                 { ExpectBackdrop(), ExpectDirectory({ Press(IDC_DIRECTORY_CANCEL) }) }, dir);
     EXPECT_TRUE(result.ok) << result.failure;
     ASSERT_FALSE(result.windows.empty());
     EXPECT_EQ(result.windows[0].caption, "Beside");
-}
-
-/* The scripted user tells the message box icons apart by their pixels. */
-TEST(DriverIcons, ToldApartOnRealMessageBoxes)
-{
-    struct {
-        UINT style;
-        const char *icon;
-    } cases[] = {
-        { MB_ICONERROR, "error" },
-        { MB_ICONINFORMATION, "information" },
-        { MB_ICONQUESTION, "question" },
-        { MB_ICONWARNING, "warning" },
-        { 0, "none" },
-    };
-    DriverBoxWatch *watch = DriverWatchOwnBoxes(IDOK);
-    for (const auto &c : cases)
-        EXPECT_EQ(MessageBoxA(NULL, "Un essai d'ic\xF4ne", "Essai", MB_OK | c.style), IDOK);
-    /* An icon of none of the four kinds. */
-    MSGBOXPARAMSA params = {};
-    params.cbSize = sizeof params;
-    params.lpszText = "Une autre ic\xF4ne";
-    params.lpszCaption = "Essai";
-    params.dwStyle = MB_OK | MB_USERICON;
-    params.lpszIcon = (LPCSTR)IDI_APPLICATION;
-    EXPECT_EQ(MessageBoxIndirectA(&params), IDOK);
-    std::vector<DriverWindow> boxes = DriverStopWatching(watch);
-
-    ASSERT_EQ(boxes.size(), 6u);
-    for (size_t i = 0; i < 5; i++) {
-        SCOPED_TRACE(cases[i].icon);
-        EXPECT_TRUE(boxes[i].messageBox);
-        EXPECT_EQ(boxes[i].caption, "Essai");
-        EXPECT_EQ(boxes[i].text, "Un essai d'icône");
-        EXPECT_EQ(boxes[i].icon, cases[i].icon);
-    }
-    EXPECT_EQ(boxes[5].text, "Une autre icône");
-    EXPECT_EQ(boxes[5].icon, "unknown");
 }

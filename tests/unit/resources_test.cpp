@@ -1,21 +1,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <stdlib.h>
-
 #include <string>
 #include <vector>
 
 #include "resources/ids.h"
-#include "tests/unit/setup_module.h"
+#include "tests/e2e/support.h"
 #include "util/strings.h"
 
 namespace {
-
-HMODULE LoadSetupExe()
-{
-    return TestSetupModule();
-}
 
 /* One control of a DIALOG (not DIALOGEX) template. */
 struct TemplateControl {
@@ -60,12 +53,35 @@ const WORD *ReadField(const WORD *p, std::string *text, int *ordinal)
     return p + 1;
 }
 
+struct FoundLanguage {
+    LANGID language;
+    bool seen;
+};
+
+BOOL CALLBACK RememberLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR param)
+{
+    FoundLanguage *found = (FoundLanguage *)param;
+    found->language = language;
+    found->seen = true;
+    return TRUE;
+}
+
+LANGID TemplateLanguage(const char *name)
+{
+    FoundLanguage found = { 0, false };
+    EnumResourceLanguagesA(TestSetupModule(), (LPCSTR)RT_DIALOG, name, RememberLanguage,
+                           (LONG_PTR)&found);
+    return found.seen ? found.language : 0;
+}
+
+/* Reads the template of that name, which must be French as the program is. */
 bool ParseTemplate(const char *name, Template *out)
 {
-    HMODULE module = LoadSetupExe();
+    HMODULE module = TestSetupModule();
     HRSRC resource = FindResourceA(module, name, (LPCSTR)RT_DIALOG);
     if (!resource)
         return false;
+    EXPECT_EQ(MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH), TemplateLanguage(name)) << name;
     const BYTE *data = (const BYTE *)LockResource(LoadResource(module, resource));
     const DLGTEMPLATE *t = (const DLGTEMPLATE *)data;
     out->style = t->style;
@@ -106,27 +122,6 @@ bool ParseTemplate(const char *name, Template *out)
     return true;
 }
 
-struct FoundLanguage {
-    LANGID language;
-    bool seen;
-};
-
-BOOL CALLBACK RememberLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR param)
-{
-    FoundLanguage *found = (FoundLanguage *)param;
-    found->language = language;
-    found->seen = true;
-    return TRUE;
-}
-
-LANGID TemplateLanguage(const char *name)
-{
-    FoundLanguage found = { 0, false };
-    EnumResourceLanguagesA(LoadSetupExe(), (LPCSTR)RT_DIALOG, name, RememberLanguage,
-                           (LONG_PTR)&found);
-    return found.seen ? found.language : 0;
-}
-
 void ExpectControl(const Template &t, size_t index, int id, const char *className,
                    const char *text, short x, short y, short cx, short cy, DWORD styleBits)
 {
@@ -143,8 +138,15 @@ void ExpectControl(const Template &t, size_t index, int id, const char *classNam
     EXPECT_EQ(styleBits, c.style & styleBits) << std::hex << c.style;
 }
 
-void ExpectFrame(const Template &t, DWORD style, short cx, short cy, const char *caption)
+/* Reads a dialog template and checks its frame: the style bits given, at
+   18, 18, of that size and caption, in 8-point MS Sans Serif. False when it
+   cannot be read or has not that many controls. */
+bool ReadDialog(const char *name, DWORD style, short cx, short cy, const char *caption,
+                size_t controls, Template *out)
 {
+    if (!ParseTemplate(name, out))
+        return false;
+    const Template &t = *out;
     EXPECT_EQ(style, t.style & style) << std::hex << t.style;
     EXPECT_EQ(18, t.x);
     EXPECT_EQ(18, t.y);
@@ -153,13 +155,19 @@ void ExpectFrame(const Template &t, DWORD style, short cx, short cy, const char 
     EXPECT_EQ(std::string(caption), t.caption);
     EXPECT_EQ(8, t.pointSize);
     EXPECT_EQ("MS Sans Serif", t.font);
+    EXPECT_EQ(controls, t.controls.size());
+    return t.controls.size() == controls;
 }
+
+/* The frame of the dialogs visible as they are made. */
+const DWORD kShown =
+    WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
 
 }  // namespace
 
 TEST(Resources, StringTableIsTheCatalogueByteForByte)
 {
-    ASSERT_NE(nullptr, LoadSetupExe());
+    ASSERT_NE(nullptr, TestSetupModule());
     const struct { UINT id; const char *text; } catalogue[] = {
         { 1, "Installer" },
         { 2, "Installer Tavelin dans le r\xE9pertoire:" },
@@ -185,7 +193,7 @@ TEST(Resources, StringTableIsTheCatalogueByteForByte)
     ASSERT_EQ(1252u, GetACP());
     for (const auto &entry : catalogue) {
         char buffer[512];
-        int n = LoadStringA(LoadSetupExe(), entry.id, buffer, sizeof buffer);
+        int n = LoadStringA(TestSetupModule(), entry.id, buffer, sizeof buffer);
         std::string expected = entry.text;
         EXPECT_EQ((int)expected.size(), n) << "string " << entry.id;
         EXPECT_EQ(expected, std::string(buffer)) << "string " << entry.id;
@@ -202,7 +210,7 @@ TEST(Resources, StringTableHoldsNoOtherString)
         for (UINT k : known)
             isKnown = isKnown || k == id;
         char buffer[8];
-        if (!isKnown && LoadStringA(LoadSetupExe(), id, buffer, sizeof buffer) > 0)
+        if (!isKnown && LoadStringA(TestSetupModule(), id, buffer, sizeof buffer) > 0)
             others++;
     }
     EXPECT_EQ(0, others);
@@ -211,69 +219,65 @@ TEST(Resources, StringTableHoldsNoOtherString)
 TEST(Resources, DirectoryTemplate)
 {
     Template t;
-    ASSERT_TRUE(ParseTemplate("Directory", &t));
-    EXPECT_EQ(MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH), TemplateLanguage("DIRECTORY"));
-    ExpectFrame(t, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 209, 98, "");
+    ASSERT_TRUE(ReadDialog("Directory", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME |
+                           DS_SETFONT, 209, 98, "", 7, &t));
     EXPECT_EQ(0u, t.style & WS_VISIBLE);
-    ASSERT_EQ(7u, t.controls.size());
-    ExpectControl(t, 0, -1, "Static", "Install", 3, 3, 18, 20, SS_ICON);
-    ExpectControl(t, 1, 256, "Static", "", 27, 13, 155, 8, SS_CENTER);
-    ExpectControl(t, 2, -1, "Static", "INSTALL", 186, 3, 18, 20, SS_ICON);
-    ExpectControl(t, 3, 257, "Edit", "", 3, 32, 204, 12, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL);
-    ExpectControl(t, 4, 258, "Static", "Cette installation requiert %ld Kb.", 3, 53, 204, 8, SS_CENTER);
-    ExpectControl(t, 5, 259, "Button", "&Installer", 12, 70, 85, 18, BS_DEFPUSHBUTTON | WS_TABSTOP);
-    ExpectControl(t, 6, 260, "Button", "Annuler", 109, 70, 85, 18, WS_TABSTOP);
+    ExpectControl(t, 0, IDC_STATIC, "Static", "Install", 3, 3, 18, 20, SS_ICON);
+    ExpectControl(t, 1, IDC_DIRECTORY_PROMPT, "Static", "", 27, 13, 155, 8, SS_CENTER);
+    ExpectControl(t, 2, IDC_STATIC, "Static", "INSTALL", 186, 3, 18, 20, SS_ICON);
+    ExpectControl(t, 3, IDC_DIRECTORY_PATH, "Edit", "",
+                  3, 32, 204, 12, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL);
+    ExpectControl(t, 4, IDC_DIRECTORY_SIZE, "Static", "Cette installation requiert %ld Kb.",
+                  3, 53, 204, 8, SS_CENTER);
+    ExpectControl(t, 5, IDC_DIRECTORY_INSTALL, "Button", "&Installer",
+                  12, 70, 85, 18, BS_DEFPUSHBUTTON | WS_TABSTOP);
+    ExpectControl(t, 6, IDC_DIRECTORY_CANCEL, "Button", "Annuler", 109, 70, 85, 18, WS_TABSTOP);
     EXPECT_EQ(0u, t.controls[6].style & BS_DEFPUSHBUTTON);
 }
 
 TEST(Resources, CopyTemplate)
 {
     Template t;
-    ASSERT_TRUE(ParseTemplate("Copy", &t));
-    EXPECT_EQ(MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH), TemplateLanguage("COPY"));
-    ExpectFrame(t, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
-                209, 144, "");
-    ASSERT_EQ(10u, t.controls.size());
-    ExpectControl(t, 0, -1, "Static", "Install", 3, 3, 18, 20, SS_ICON);
-    ExpectControl(t, 1, -1, "Static", "Install", 186, 3, 18, 20, SS_ICON);
-    ExpectControl(t, 2, -1, "Static", "Avancement global", 3, 31, 204, 8, SS_CENTER);
-    ExpectControl(t, 3, 257, "Static", "", 3, 42, 180, 12, WS_BORDER);
+    ASSERT_TRUE(ReadDialog("Copy", kShown, 209, 144, "", 10, &t));
+    ExpectControl(t, 0, IDC_STATIC, "Static", "Install", 3, 3, 18, 20, SS_ICON);
+    ExpectControl(t, 1, IDC_STATIC, "Static", "Install", 186, 3, 18, 20, SS_ICON);
+    ExpectControl(t, 2, IDC_STATIC, "Static", "Avancement global", 3, 31, 204, 8, SS_CENTER);
+    ExpectControl(t, 3, IDC_PROGRESS_TOTAL_BAR, "Static", "", 3, 42, 180, 12, WS_BORDER);
     EXPECT_EQ((DWORD)SS_LEFT, t.controls[3].style & SS_TYPEMASK);
-    ExpectControl(t, 4, 259, "Static", "", 186, 44, 20, 8, SS_CENTER);
-    ExpectControl(t, 5, 256, "Static", "", 3, 63, 204, 8, SS_CENTER);
-    ExpectControl(t, 6, 258, "Static", "", 3, 74, 180, 12, WS_BORDER);
+    ExpectControl(t, 4, IDC_PROGRESS_TOTAL_TEXT, "Static", "", 186, 44, 20, 8, SS_CENTER);
+    ExpectControl(t, 5, IDC_PROGRESS_FILE_LABEL, "Static", "", 3, 63, 204, 8, SS_CENTER);
+    ExpectControl(t, 6, IDC_PROGRESS_FILE_BAR, "Static", "", 3, 74, 180, 12, WS_BORDER);
     EXPECT_EQ((DWORD)SS_LEFT, t.controls[6].style & SS_TYPEMASK);
-    ExpectControl(t, 7, 260, "Static", "", 186, 76, 21, 8, SS_CENTER);
-    ExpectControl(t, 8, -1, "Static", "", 3, 103, 204, 1, SS_BLACKFRAME);
-    ExpectControl(t, 9, 261, "Button", "Annuler", 76, 118, 64, 16, BS_DEFPUSHBUTTON | WS_TABSTOP);
+    ExpectControl(t, 7, IDC_PROGRESS_FILE_TEXT, "Static", "", 186, 76, 21, 8, SS_CENTER);
+    ExpectControl(t, 8, IDC_STATIC, "Static", "", 3, 103, 204, 1, SS_BLACKFRAME);
+    ExpectControl(t, 9, IDC_PROGRESS_CANCEL, "Button", "Annuler",
+                  76, 118, 64, 16, BS_DEFPUSHBUTTON | WS_TABSTOP);
 }
 
 TEST(Resources, RegistrationTemplate)
 {
     Template t;
-    ASSERT_TRUE(ParseTemplate("Registration", &t));
-    EXPECT_EQ(MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH), TemplateLanguage("REGISTRATION"));
-    ExpectFrame(t, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
-                318, 106, "Enregistrer des types de fichiers");
-    ASSERT_EQ(8u, t.controls.size());
-    ExpectControl(t, 0, -1, "Static", "INSTALL", 8, 6, 18, 20, SS_ICON);
-    ExpectControl(t, 1, -1, "Static",
+    ASSERT_TRUE(ReadDialog("Registration", kShown, 318, 106, "Enregistrer des types de fichiers",
+                           8, &t));
+    ExpectControl(t, 0, IDC_STATIC, "Static", "INSTALL", 8, 6, 18, 20, SS_ICON);
+    ExpectControl(t, 1, IDC_STATIC, "Static",
                   "Souhaitez vous enregistrer les fichiers suivants comme fichiers texte ?",
                   50, 9, 224, 10, WS_GROUP);
-    ExpectControl(t, 2, -1, "Static", "INSTALL", 291, 6, 18, 20, SS_ICON);
-    ExpectControl(t, 3, -1, "Static",
+    ExpectControl(t, 2, IDC_STATIC, "Static", "INSTALL", 291, 6, 18, 20, SS_ICON);
+    ExpectControl(t, 3, IDC_STATIC, "Static",
                   "Cela permettra de lancer automatiquement leur \xE9" "dition par Tavelin en "
                   "double-clicquant dessus dans l'explorateur.",
                   50, 27, 201, 17, WS_GROUP);
-    ExpectControl(t, 4, -1, "Static", "Types:", 11, 59, 22, 8, WS_GROUP);
-    ExpectControl(t, 5, 257, "Edit", "", 50, 57, 257, 12, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL);
+    ExpectControl(t, 4, IDC_STATIC, "Static", "Types:", 11, 59, 22, 8, WS_GROUP);
+    ExpectControl(t, 5, IDC_REGISTRATION_SUFFIXES, "Edit", "",
+                  50, 57, 257, 12, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL);
     ExpectControl(t, 6, IDYES, "Button", "&Oui", 200, 81, 50, 14, BS_DEFPUSHBUTTON | WS_TABSTOP);
     ExpectControl(t, 7, IDNO, "Button", "&Non", 256, 81, 50, 14, WS_TABSTOP);
 }
 
 TEST(Resources, InstallIconGroupHasTwoSixteenColourIcons)
 {
-    HMODULE module = LoadSetupExe();
+    HMODULE module = TestSetupModule();
     HRSRC group = FindResourceA(module, "INSTALL", (LPCSTR)RT_GROUP_ICON);
     ASSERT_NE(nullptr, group);
 #pragma pack(push, 2)
@@ -302,7 +306,7 @@ TEST(Resources, EveryMessageFitsWithItsLongestArgument)
     std::string longest(259, 'W');
     for (UINT id : formats) {
         char format[256];
-        int n = LoadStringA(LoadSetupExe(), id, format, sizeof format);
+        int n = LoadStringA(TestSetupModule(), id, format, sizeof format);
         ASSERT_GT(n, 0) << id;
         EXPECT_LT(n, 160) << "format " << id;
         char text[1100];
@@ -310,12 +314,12 @@ TEST(Resources, EveryMessageFitsWithItsLongestArgument)
         EXPECT_LT(length, 512) << "message " << id;
     }
     char question[512];
-    EXPECT_LT(LoadStringA(LoadSetupExe(), 4, question, sizeof question), 511);
+    EXPECT_LT(LoadStringA(TestSetupModule(), 4, question, sizeof question), 511);
 }
 
 TEST(Resources, VersionBlockDescribesTheSetupProgramOfTavelin)
 {
-    std::string path = TestSetupPath();
+    std::string path = TestProgramPath();
     DWORD size = GetFileVersionInfoSizeA(path.c_str(), NULL);
     ASSERT_GT(size, 0u);
     std::vector<BYTE> block(size);

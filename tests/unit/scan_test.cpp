@@ -48,12 +48,9 @@ std::vector<std::string> Walk(const char *text, const char *section)
     int offset = -1;
     if (ScriptSeekSection(text, section, &offset) != 0)
         return entries;
-    for (;;) {
-        int keyLength = 0, valueLength = 0;
-        const char *valuePtr = nullptr;
-        int length = ScriptScanEntry(text + offset, &keyLength, &valuePtr, &valueLength);
-        if (length == 0)
-            break;
+    int keyLength = 0, valueLength = 0, length;
+    const char *valuePtr = nullptr;
+    while ((length = ScriptScanEntry(text + offset, &keyLength, &valuePtr, &valueLength)) != 0) {
         if (keyLength != 0 || valueLength != 0)
             entries.push_back(std::string(text + offset, keyLength) + "|" +
                               std::string(valuePtr, valueLength));

@@ -3,24 +3,21 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <stdlib.h>
+#include <string.h>
 
 #include <string>
 #include <vector>
 
 #include "script/script.h"
-#include "tests/unit/setup_module.h"
-#include "tools/driver/driver.h"
+#include "tests/e2e/support.h"
 
 namespace {
 
-/* A file under C:\tests\ScriptLoad with exactly these bytes. */
+/* A file of the test's own directory with exactly these bytes. */
 std::string WriteScript(const char *name, const std::string &bytes)
 {
-    CreateDirectoryA("C:\\tests", NULL);
-    CreateDirectoryA("C:\\tests\\ScriptLoad", NULL);
-    std::string path = std::string("C:\\tests\\ScriptLoad\\") + name;
-    EXPECT_TRUE(DriverWriteFile(path, bytes)) << path;
+    std::string path = TestDir() + "\\" + name;
+    TestWriteFile(path, bytes);
     return path;
 }
 
@@ -124,7 +121,6 @@ TEST(ScriptLoad, ZeroByteInsideLoadsWholeButTheTextEndsThere)
 {
     const std::string bytes =
         std::string("[Installer]\r\nTitre=A") + '\0' + "[Fichiers]\r\nUn=UN.TXT\r\n";
-    ASSERT_EQ(bytes[20], '\0');
     Loaded loaded;
     Load(WriteScript("zero.inf", bytes), &loaded);
     EXPECT_EQ(loaded.result, 0);
@@ -140,8 +136,7 @@ TEST(ScriptLoad, ZeroByteInsideLoadsWholeButTheTextEndsThere)
 
 TEST(ScriptLoad, MissingFileShowsTheErrorAndFails)
 {
-    std::string path = "C:\\tests\\ScriptLoad\\absent.inf";
-    DeleteFileA(path.c_str());
+    std::string path = TestDir() + "\\absent.inf";
     Loaded loaded;
     Load(path, &loaded);
     EXPECT_EQ(loaded.result, -1);

@@ -1,11 +1,13 @@
 /* Every problem family on crafted scripts: the line, the kind (an error, or
-   the warning's name) and the exit code. */
+   the warning's name) and the exit code; the Bitmap picture, which the
+   program would refuse or could not read. */
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "support.h"
+#include "tests/common/bmp.h"
 
 namespace {
 
@@ -42,6 +44,24 @@ void CheckCases(const std::vector<ProblemCase> &cases)
         EXPECT_EQ(1, r.Count(c.line, c.kind, c.text)) << r.err;
         EXPECT_EQ(std::string(c.kind) == "error" ? 2 : 1, r.code) << r.err;
     }
+}
+
+/* One line put among correct ones: the problem it gives there. */
+struct LineCase {
+    const char *what;
+    std::string line; /* without its line end */
+    const char *kind;
+    const char *text;
+};
+
+/* CheckCases on scripts of before, the line, after; the line is number at. */
+void CheckLines(const std::string &before, int at, const std::vector<LineCase> &cases,
+                const std::string &after = "")
+{
+    std::vector<ProblemCase> problems;
+    for (const LineCase &c : cases)
+        problems.push_back({c.what, before + c.line + "\r\n" + after, at, c.kind, c.text});
+    CheckCases(problems);
 }
 
 TEST(CheckerProblems, CorrectScriptIsSilent)
@@ -108,34 +128,29 @@ TEST(CheckerProblems, Sections)
 
 TEST(CheckerProblems, Settings)
 {
-    std::string registration = "[Enregistrement]\r\n";
-    std::string longValue(130, 'x');
+    CheckLines(settings, 4, {
+        {"indented", "  Bitmap=", "indented-key", "first column"},
+        {"capitals", "bitmap=", "key-case", "case-sensitive"},
+        {"unknown", "Auteur=Moi", "unknown-key", "unknown key \"Auteur\""},
+        {"empty key", "=Moi", "empty-key", "sets nothing"},
+        {"prefix", "BitmapFond=", "key-prefix", "\"BitmapFond\" is read as \"Bitmap\""},
+        {"no '='", "Bitmap", "no-equals", "empty value"},
+        {"again", "Titre=Autre", "repeated-key", "replaces line 3"},
+        {"long", "Titre=" + std::string(130, 'x'), "cut", "cut to 127"},
+        {"no accent", "Repertoire=C:\\T", "unknown-key", "0xE9"},
+    }, files);
     CheckCases({
-        {"indented", settings + "  Bitmap=\r\n" + files, 4, "indented-key", "first column"},
-        {"capitals", settings + "bitmap=\r\n" + files, 4, "key-case", "case-sensitive"},
-        {"unknown", settings + "Auteur=Moi\r\n" + files, 4, "unknown-key", "unknown key \"Auteur\""},
-        {"empty key", settings + "=Moi\r\n" + files, 4, "empty-key", "sets nothing"},
-        {"prefix", settings + "BitmapFond=\r\n" + files, 4, "key-prefix",
-         "\"BitmapFond\" is read as \"Bitmap\""},
-        {"no '='", settings + "Bitmap\r\n" + files, 4, "no-equals", "empty value"},
-        {"again", settings + "Titre=Autre\r\n" + files, 4, "repeated-key", "replaces line 3"},
-        {"long", settings + "Titre=" + longValue + "\r\n" + files, 4, "cut", "cut to 127"},
-        {"no accent", settings + "Repertoire=C:\\T\r\n" + files, 4, "unknown-key", "0xE9"},
         {"no application", "[Installer]\r\nTitre=T\r\n" + files, 1, "no-application",
          "Application"},
         {"no title", "[Installer]\r\nApplication=T\r\n" + files, 1, "no-title", "caption"},
-        {"suffixes capitals", settings + files + registration + "suffixes=txt\r\n", 7, "key-case",
-         "case-sensitive"},
-        {"suffixes prefix", settings + files + registration + "SuffixesTexte=txt\r\n", 7,
-         "key-prefix", "read as \"Suffixes\""},
-        {"suffixes indented", settings + files + registration + " Suffixes=txt\r\n", 7,
-         "indented-key", "first column"},
-        {"suffix with dot", settings + files + registration + "Suffixes=.txt\r\n", 7, "suffix-dot",
-         "\"..txt\""},
-        {"suffixes with commas", settings + files + registration + "Suffixes=txt,ini log\r\n", 7,
-         "suffix-separator", "\".txt,ini\""},
-        {"suffix with '\\'", settings + files + registration + "Suffixes=txt\\ini\r\n", 7,
-         "suffix-separator", "below the key"},
+    });
+    CheckLines(settings + files + "[Enregistrement]\r\n", 7, {
+        {"suffixes capitals", "suffixes=txt", "key-case", "case-sensitive"},
+        {"suffixes prefix", "SuffixesTexte=txt", "key-prefix", "read as \"Suffixes\""},
+        {"suffixes indented", " Suffixes=txt", "indented-key", "first column"},
+        {"suffix with dot", "Suffixes=.txt", "suffix-dot", "\"..txt\""},
+        {"suffixes with commas", "Suffixes=txt,ini log", "suffix-separator", "\".txt,ini\""},
+        {"suffix with '\\'", "Suffixes=txt\\ini", "suffix-separator", "below the key"},
     });
 }
 
@@ -163,45 +178,32 @@ TEST(CheckerProblems, Application)
 
 TEST(CheckerProblems, Files)
 {
-    std::string longText(130, 'x');
-    std::string big = settings + "[Fichiers]\r\n";
-    CheckCases({
-        {"missing", settings + files + "Licence=Licence.txt;LICENCE.TXT\r\n", 6, "error",
-         "\"LICENCE.TXT\" not found"},
-        {"no '='", settings + files + "Lisezmoi.txt\r\n", 6, "error", "without '='"},
-        {"blanks", settings + files + "   \r\n", 6, "error", "line of blanks"},
-        {"no source", settings + files + "Licence=Licence.txt;\r\n", 6, "error",
-         "no source file"},
-        {"empty destination", settings + files + "Licence=;Lisezmoi.txt\r\n", 6, "error",
-         "empty destination"},
-        {"directory named", settings + files + "Licence=doc\\;Lisezmoi.txt\r\n", 6, "error",
-         "ends with a separator"},
-        {"drive", settings + files + "Licence=D:\\Lisezmoi.txt;Lisezmoi.txt\r\n", 6, "error",
-         "names a drive"},
-        {"refused character", settings + files + "L=Lisez|moi.txt;Lisezmoi.txt\r\n", 6, "error",
-         "'|'"},
-        {"device", settings + files + "L=doc\\nul.txt;Lisezmoi.txt\r\n", 6, "error", "device"},
-        {"'/' to no directory", settings + files + "L=doc/L.txt;Lisezmoi.txt\r\n", 6, "error",
-         "\\doc\" does not exist"},
-        {"directory made without its blank", settings + files + "L=doc \\L.txt;Lisezmoi.txt\r\n",
-         6, "error", "without the blanks"},
-        {"file where a directory is", settings + files + "L=Tavelin.exe\\L.txt;Lisezmoi.txt\r\n",
-         6, "error", "is no directory"},
-        {"directory where a file goes",
-         settings + files + "L=doc\\L.txt;Lisezmoi.txt\r\nD=doc;Lisezmoi.txt\r\n", 7, "error",
-         "made for line 6"},
-        {"Windows directory too deep", settings + files + "Config=%Tavelin\\L.txt;Lisezmoi.txt\r\n",
-         6, "windows-subdirectory", "Windows directory"},
-        {"twice", settings + files + "Copie=tavelin.exe\r\n", 6, "duplicate-destination",
-         "already written by line 5"},
-        {"climbs out", settings + files + "L=..\\..\\L.txt;Lisezmoi.txt\r\n", 6,
-         "outside-installation", "C:\\L.txt"},
-        {"rooted", settings + files + "L=\\L.txt;Lisezmoi.txt\r\n", 6, "rooted-destination",
-         "not at the root"},
-        {"two ';'", settings + files + "L=a;b;Lisezmoi.txt\r\n", 6, "semicolons", "\"a;b\""},
-        {"long key", settings + files + longText + "=Lisezmoi.txt\r\n", 6, "cut", "key longer"},
-        {"long value", settings + files + "Long=Lisezmoi.txt" + std::string(120, ' ') + "\r\n", 6,
-         "cut", "value longer"},
+    CheckLines(settings + files, 6, {
+        {"missing", "Licence=Licence.txt;LICENCE.TXT", "error", "\"LICENCE.TXT\" not found"},
+        {"no '='", "Lisezmoi.txt", "error", "without '='"},
+        {"blanks", "   ", "error", "line of blanks"},
+        {"no source", "Licence=Licence.txt;", "error", "no source file"},
+        {"empty destination", "Licence=;Lisezmoi.txt", "error", "empty destination"},
+        {"directory named", "Licence=doc\\;Lisezmoi.txt", "error", "ends with a separator"},
+        {"drive", "Licence=D:\\Lisezmoi.txt;Lisezmoi.txt", "error", "names a drive"},
+        {"refused character", "L=Lisez|moi.txt;Lisezmoi.txt", "error", "'|'"},
+        {"device", "L=doc\\nul.txt;Lisezmoi.txt", "error", "device"},
+        {"'/' to no directory", "L=doc/L.txt;Lisezmoi.txt", "error", "\\doc\" does not exist"},
+        {"directory made without its blank", "L=doc \\L.txt;Lisezmoi.txt", "error",
+         "without the blanks"},
+        {"file where a directory is", "L=Tavelin.exe\\L.txt;Lisezmoi.txt", "error",
+         "is no directory"},
+        {"Windows directory too deep", "Config=%Tavelin\\L.txt;Lisezmoi.txt",
+         "windows-subdirectory", "Windows directory"},
+        {"twice", "Copie=tavelin.exe", "duplicate-destination", "already written by line 5"},
+        {"climbs out", "L=..\\..\\L.txt;Lisezmoi.txt", "outside-installation", "C:\\L.txt"},
+        {"rooted", "L=\\L.txt;Lisezmoi.txt", "rooted-destination", "not at the root"},
+        {"two ';'", "L=a;b;Lisezmoi.txt", "semicolons", "\"a;b\""},
+        {"long key", std::string(130, 'x') + "=Lisezmoi.txt", "cut", "key longer"},
+        {"long value", "Long=Lisezmoi.txt" + std::string(120, ' '), "cut", "value longer"},
+    });
+    CheckLines(settings + files + "L=doc\\L.txt;Lisezmoi.txt\r\n", 7, {
+        {"directory where a file goes", "D=doc;Lisezmoi.txt", "error", "made for line 6"},
     });
 }
 
@@ -257,28 +259,25 @@ TEST(CheckerProblems, Group)
          "shortcut-never-made", "the comment at line 8"},
         {"after '='", settings + files + group + "=\r\n" + after, 9, "shortcut-never-made",
          "only '=' 8"},
-        {"no '='", settings + files + group + "Lisez-moi.lnk\r\n", 8, "no-equals", "without '='"},
-        {"blanks", settings + files + group + "  \r\n", 8, "no-equals", "line of blanks"},
-        {"no .lnk", settings + files + group + "Lisez-moi=Tavelin.exe\r\n", 8, "lnk", ".lnk"},
-        {"target", settings + files + group + "L.lnk=Licence.txt\r\n", 8, "not-installed",
-         "\"Licence.txt\" is not installed"},
-        {"icon", settings + files + group + "L.lnk=Tavelin.exe,L,%Icone.ico\r\n", 8,
-         "not-installed", "\"%Icone.ico\" is not installed"},
-        {"'%' not after its comma", settings + files + group + "L.lnk=Tavelin.exe,L, %Tavelin.exe\r\n",
-         8, "icon-percent", "used as written"},
-        {"index", settings + files + group + "L.lnk=Tavelin.exe,L,,premier\r\n", 8, "icon-index",
-         "takes 0"},
-        {"index and more", settings + files + group + "L.lnk=Tavelin.exe,L,,3x\r\n", 8,
-         "icon-index", "takes 3"},
-        {"twice", settings + files + group + "TAVELIN.LNK=Tavelin.exe\r\n", 8, "duplicate-shortcut",
-         "line 7"},
-        {"no name", settings + files + "[Groupe]\r\n=Tavelin.exe\r\n", 7, "error",
-         "nor the desktop one"},
-        {"refused character", settings + files + "[Groupe]\r\nMau|vais.lnk=Tavelin.exe\r\n", 7,
-         "error", "nor the desktop one"},
-        {"device", settings + files + group + "Aux.lnk=Tavelin.exe\r\n", 8, "error", "device"},
-        {"directory", settings + files + group + "doc\\L.lnk=Tavelin.exe\r\n", 8, "error",
-         "cannot be saved"},
+    });
+    CheckLines(settings + files + group, 8, {
+        {"no '='", "Lisez-moi.lnk", "no-equals", "without '='"},
+        {"blanks", "  ", "no-equals", "line of blanks"},
+        {"no .lnk", "Lisez-moi=Tavelin.exe", "lnk", ".lnk"},
+        {"target", "L.lnk=Licence.txt", "not-installed", "\"Licence.txt\" is not installed"},
+        {"icon", "L.lnk=Tavelin.exe,L,%Icone.ico", "not-installed",
+         "\"%Icone.ico\" is not installed"},
+        {"'%' not after its comma", "L.lnk=Tavelin.exe,L, %Tavelin.exe", "icon-percent",
+         "used as written"},
+        {"index", "L.lnk=Tavelin.exe,L,,premier", "icon-index", "takes 0"},
+        {"index and more", "L.lnk=Tavelin.exe,L,,3x", "icon-index", "takes 3"},
+        {"twice", "TAVELIN.LNK=Tavelin.exe", "duplicate-shortcut", "line 7"},
+        {"device", "Aux.lnk=Tavelin.exe", "error", "device"},
+        {"directory", "doc\\L.lnk=Tavelin.exe", "error", "cannot be saved"},
+    });
+    CheckLines(settings + files + "[Groupe]\r\n", 7, {
+        {"no name", "=Tavelin.exe", "error", "nor the desktop one"},
+        {"refused character", "Mau|vais.lnk=Tavelin.exe", "error", "nor the desktop one"},
     });
 }
 
@@ -292,6 +291,64 @@ TEST(CheckerProblems, EveryNeverMadeShortcutIsReported)
         EXPECT_EQ(1, r.Count(line, "shortcut-never-made", "the comment at line 8")) << line << r.err;
     EXPECT_EQ(3u, r.reported.size()) << r.err;
     EXPECT_EQ(1, r.code);
+}
+
+/* A picture for the Bitmap setting: biSizeImage 0, pixels of zero. */
+std::string Bmp(int width, int height, unsigned bits, unsigned compression = 0)
+{
+    BmpSpec b;
+    b.width = width;
+    b.height = height;
+    b.bits = bits;
+    b.compression = compression;
+    b.sizeImage = 0;
+    return BmpFile(b);
+}
+
+CheckResult CheckPicture(const std::string &picture, const std::string &named = "FOND.BMP")
+{
+    Distribution d;
+    d.Write("FOND.BMP", picture);
+    std::string script = CorrectScript(d);
+    return d.Check(script.insert(script.find("\r\n") + 2, "Bitmap=" + named + "\r\n"));
+}
+
+TEST(CheckerBitmap, PicturesTheProgramShowsAreSilent)
+{
+    for (int bits : {1, 4, 8, 16, 24, 32}) {
+        CheckResult r = CheckPicture(Bmp(5, 3, bits));
+        EXPECT_EQ(0, r.code) << bits << " bits: " << r.err;
+    }
+    CheckResult r = CheckPicture(Bmp(5, 3, 24), "fond.bmp");
+    EXPECT_EQ(0, r.code) << "found without regard to capitals: " << r.err;
+}
+
+TEST(CheckerBitmap, PicturesMissingShortOrRefusedAreErrorsAtTheBitmapLine)
+{
+    std::string badOffset = Bmp(2, 2, 24);
+    BmpPut32(&badOffset, 10, 20);
+    std::string correct = Bmp(7, 5, 24);
+    struct {
+        const char *what;
+        std::string picture;
+        std::string named;
+        const char *text;
+    } cases[] = {
+        {"missing", correct, "AUTRE.BMP", "not found"},
+        {"file header short", "BM\x10\0\0", "FOND.BMP", "too short for a BMP file header"},
+        {"offset refused", badOffset, "FOND.BMP", "pixel offset 20"},
+        {"information short", correct.substr(0, 40), "FOND.BMP", "headers end at byte 54"},
+        {"compressed", Bmp(4, 4, 8, 1), "FOND.BMP", "refused (8 bits, compression 1)"},
+        {"pixels short", correct.substr(0, correct.size() - 1), "FOND.BMP",
+         "short: 120 bytes of pixels expected, 119 present"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        CheckResult r = CheckPicture(c.picture, c.named);
+        EXPECT_EQ(1, r.Count(2, "error", c.text)) << r.err;
+        EXPECT_EQ(1u, r.reported.size()) << r.err;
+        EXPECT_EQ(2, r.code);
+    }
 }
 
 } // namespace
