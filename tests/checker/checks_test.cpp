@@ -296,7 +296,7 @@ TEST(CheckerProblems, EveryNeverMadeShortcutIsReported)
 /* A picture for the Bitmap setting: biSizeImage 0, pixels of zero. */
 std::string Bmp(int width, int height, unsigned bits, unsigned compression = 0)
 {
-    BmpSpec b;
+    BmpLayout b;
     b.width = width;
     b.height = height;
     b.bits = bits;

@@ -14,7 +14,7 @@ void Append16(std::string *s, unsigned v)
     *s += (char)(v >> 8);
 }
 
-long long RowsNeed(const BmpSpec &b)
+long long RowsNeed(const BmpLayout &b)
 {
     long long rows = b.height < 0 ? -(long long)b.height : b.height;
     return ((long long)b.width * b.bits + 31) / 32 * 4 * rows;
@@ -28,7 +28,7 @@ void BmpPut32(std::string *bytes, size_t at, unsigned value)
         (*bytes)[at + (size_t)i] = (char)(value >> (8 * i));
 }
 
-std::string BmpInfo(const BmpSpec &b)
+std::string BmpInfo(const BmpLayout &b)
 {
     int entries = b.tableEntries >= 0 ? b.tableEntries
                   : b.bits <= 8 ? (b.coloursUsed ? (int)b.coloursUsed : 1 << b.bits) : 0;
@@ -54,7 +54,7 @@ std::string BmpInfo(const BmpSpec &b)
     return info;
 }
 
-std::string BmpFile(const BmpSpec &b)
+std::string BmpFile(const BmpLayout &b)
 {
     std::string info = BmpInfo(b);
     unsigned offBits = b.offBits ? b.offBits : 14 + (unsigned)info.size() + b.gap;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-struct BmpSpec {
+struct BmpLayout {
     int width = 4, height = 3;
     unsigned bits = 24, compression = 0, planes = 1;
     unsigned headerSize = 40;    /* a larger header is zero-filled to this size */
@@ -28,9 +28,9 @@ struct BmpSpec {
 };
 
 /* The information block alone, as the loader reads it from byte 14 on. */
-std::string BmpInfo(const BmpSpec &spec);
+std::string BmpInfo(const BmpLayout &layout);
 /* The whole file. */
-std::string BmpFile(const BmpSpec &spec);
+std::string BmpFile(const BmpLayout &layout);
 /* Overwrites the little-endian field at `at`. */
 void BmpPut32(std::string *bytes, size_t at, unsigned value);
 

@@ -30,7 +30,7 @@ enum PictureKind { kRgb, kRle8, kRle4 };
 std::string Picture(int width, int height, PictureKind kind = kRgb, unsigned gap = 0)
 {
     int step = kind == kRle8 ? 16 : kind == kRle4 ? 64 : 1;
-    BmpSpec b;
+    BmpLayout b;
     b.width = width;
     b.height = height;
     b.gap = gap;

@@ -13,7 +13,7 @@ std::string Info(int width, int height, unsigned bits, unsigned compression = 0,
                  int sizeImage = 0, unsigned used = 0, unsigned headerSize = 40,
                  int entries = -1, unsigned planes = 1)
 {
-    BmpSpec b;
+    BmpLayout b;
     b.width = width;
     b.height = height;
     b.bits = bits;
