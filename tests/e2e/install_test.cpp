@@ -341,27 +341,28 @@ TEST(Install, SourcesPast2GiB)
                            WaitPercent(IDC_PROGRESS_FILE_TEXT, 90) }, false),
           Question(IDNO), Closing(kSuccess) },
         240000);
-    WIN32_FILE_ATTRIBUTE_DATA copied = {};
-    bool found = GetFileAttributesExA((inst + "\\GROS.DAT").c_str(), GetFileExInfoStandard, &copied);
+    long long copied = TestFileSize(inst + "\\GROS.DAT");
     DeleteFileA((inst + "\\GROS.DAT").c_str());
     DeleteFileA((dir + "\\GROS.DAT").c_str());
     ASSERT_TRUE(copy.ok) << copy.failure;
-    ASSERT_TRUE(found);
-    EXPECT_EQ(big, (long long)copied.nFileSizeHigh << 32 | copied.nFileSizeLow);
+    EXPECT_EQ(big, copied);
 }
 
 namespace {
 
-/* Whether a pixel of the column x, from y down to y + height, has one of the
-   two caption colours: the caption bar is drawn there. */
-bool CaptionDrawn(const std::string &bmp, int x, int y, int height)
+/* Whether the caption bar across the top of rect is drawn: its colour and
+   the colour of its text are both there. */
+bool CaptionDrawn(const std::string &bmp, const RECT &rect, int bar, int text)
 {
-    for (int i = y; i < y + height; i++) {
-        COLORREF c = TestShotPixel(bmp, x, i);
-        if (c == GetSysColor(COLOR_ACTIVECAPTION) || c == GetSysColor(COLOR_INACTIVECAPTION))
-            return true;
-    }
-    return false;
+    int height = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME);
+    bool barSeen = false, textSeen = false;
+    for (int y = rect.top; y < rect.top + height; y++)
+        for (int x = rect.left; x < rect.right; x++) {
+            COLORREF c = TestShotPixel(bmp, x, y);
+            barSeen = barSeen || c == GetSysColor(bar);
+            textSeen = textSeen || c == GetSysColor(text);
+        }
+    return barSeen && textSeen;
 }
 
 }  // namespace
@@ -405,16 +406,18 @@ TEST(Install, WindowsAreWholeAgainAfterABoxOfTheCopy)
     play.join();
     ASSERT_NE(nullptr, progress) << "no box, or no progress dialog after it";
     EXPECT_TRUE(r.ok) << r.failure;
-    std::string partial;
-    ASSERT_TRUE(TestReadFile(inst + "\\GROS.DAT", &partial));
-    EXPECT_LT(partial.size(), (size_t)1 << 30) << "the copy ran to its end";
+    long long partial = TestFileSize(inst + "\\GROS.DAT");
+    EXPECT_GE(partial, 0);
+    EXPECT_LT(partial, 1LL << 30) << "the copy ran to its end";
 
     ASSERT_TRUE(shotTaken);
     std::string bmp;
     ASSERT_TRUE(TestReadFile(shot, &bmp));
-    int caption = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME);
-    EXPECT_TRUE(CaptionDrawn(bmp, 12, 0, caption)) << "the backdrop's caption";
-    EXPECT_TRUE(CaptionDrawn(bmp, dialogRect.left + 12, dialogRect.top, caption))
+    /* The dialog has the keyboard again, so its caption is the active one. */
+    RECT backdropCaption = { 0, 0, dialogRect.left, 0 };
+    EXPECT_TRUE(CaptionDrawn(bmp, backdropCaption, COLOR_INACTIVECAPTION, COLOR_INACTIVECAPTIONTEXT))
+        << "the backdrop's caption";
+    EXPECT_TRUE(CaptionDrawn(bmp, dialogRect, COLOR_ACTIVECAPTION, COLOR_CAPTIONTEXT))
         << "the progress dialog's caption";
     EXPECT_EQ(GetSysColor(COLOR_BTNFACE),
               TestShotPixel(bmp, dialogRect.left + 12, dialogRect.bottom - 12))

@@ -366,6 +366,14 @@ void TestWriteSparse(const std::string &path, long long size)
     ASSERT_TRUE(ok) << "cannot make " << path << " " << size << " bytes long";
 }
 
+long long TestFileSize(const std::string &path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data))
+        return -1;
+    return (long long)data.nFileSizeHigh << 32 | data.nFileSizeLow;
+}
+
 COLORREF TestShotPixel(const std::string &bmp, int x, int y)
 {
     int width = *(const int *)(bmp.data() + 18);

@@ -102,6 +102,9 @@ struct TestHeldFiles {
 /* A file of `size` bytes that takes no room on the disk (a sparse file of
    zeros), for sources past 2 GiB and long copies. */
 void TestWriteSparse(const std::string &path, long long size);
+/* The size of a file without reading it (a big one does not fit a 32-bit
+   test's memory); -1 when it is not there. */
+long long TestFileSize(const std::string &path);
 /* Pixel of a screenshot taken by the Shot action (24-bit, bottom-up), as RGB. */
 COLORREF TestShotPixel(const std::string &bmp, int x, int y);
 /* n bytes that differ from one position to the next, so a misplaced chunk shows. */
