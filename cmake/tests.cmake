@@ -114,7 +114,7 @@ add_dependencies(driver_tests dialogbed userdriver)
 
 # The installation itself: directory, copy, progress, registration, shortcuts.
 # A copy of 2.5 GiB among them.
-tav_wine_test(install_tests FRESH TIMEOUT 400
+tav_wine_test(install_tests FRESH TIMEOUT 600
   SOURCES
     tests/e2e/install_test.cpp
   LIBRARIES e2esupport)

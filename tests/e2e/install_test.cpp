@@ -340,7 +340,7 @@ TEST(Install, SourcesPast2GiB)
           ExpectProgress({ WaitPercent(IDC_PROGRESS_FILE_TEXT, 40),
                            WaitPercent(IDC_PROGRESS_FILE_TEXT, 90) }, false),
           Question(IDNO), Closing(kSuccess) },
-        240000);
+        480000);
     long long copied = TestFileSize(inst + "\\GROS.DAT");
     DeleteFileA((inst + "\\GROS.DAT").c_str());
     DeleteFileA((dir + "\\GROS.DAT").c_str());
