@@ -55,14 +55,14 @@ TEST(CancelSweep, EveryPointOfTheCopy)
         DeleteFileA(counts.c_str());
         std::string inst = dir + "\\inst" + std::to_string(at);
         SetEnvironmentVariableA("TAV_CANCEL_AT", std::to_string(at).c_str());
-        TestHeldFiles held;
+        std::vector<std::string> paths;
         for (int i = 0; i < 4; i++)
-            held.paths.push_back(inst + "\\F" + std::to_string(i) + ".DAT");
-        held.Start();
+            paths.push_back(inst + "\\F" + std::to_string(i) + ".DAT");
+        int stillHeld;
         DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst), ExpectProgress(),
-                                         Closing(kCancelled, 300) },
+                                         Expect(kCancelled, { CountHeldFiles(paths, &stillHeld),
+                                                              Press(IDOK) }) },
                                   "", kCountingProgram);
-        int stillHeld = held.Finish();
         /* A failed run ends the sweep, and the hook is still taken out below. */
         if (!r.ok) {
             ADD_FAILURE() << r.failure;

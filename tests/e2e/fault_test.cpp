@@ -73,14 +73,14 @@ TEST(DiskFull, AtTheFirstChunkMidFileAndAtTheLastChunk)
         TestWriteFile(dir + "\\GROS.DAT", source);
         FillDrive("F:\\", c.left);
 
-        TestHeldFiles held;
-        held.paths = { "F:\\inst\\GROS.DAT", "F:\\inst\\APRES.TXT" };
-        held.Start();
+        int held;
+        DriverAction countHeld =
+            CountHeldFiles({ "F:\\inst\\GROS.DAT", "F:\\inst\\APRES.TXT" }, &held);
         DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo("F:\\inst"), ExpectProgress(),
                                          Expect("Ne peut \xC3\xA9" "crire", { Press(IDOK) }),
                                          ExpectProgress(), Question(IDNO),
-                                         Closing(kIncomplete, 600) });
-        EXPECT_EQ(0, held.Finish()) << "destinations still open at the closing message";
+                                         Expect(kIncomplete, { countHeld, Press(IDOK) }) });
+        EXPECT_EQ(0, held) << "destinations still open at the closing message";
         ASSERT_TRUE(r.ok) << r.failure;
         EXPECT_EQ(0u, r.exitCode);
         const DriverWindow *box = TestFindBox(r, "Ne peut ");

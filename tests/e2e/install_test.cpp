@@ -295,9 +295,10 @@ TEST(Install, ClosingTheBackdropDuringTheCopyEndsTheProgram)
     HWND backdrop = NULL;
     for (int i = 0; i < 2000 && backdrop == NULL; i++) {
         HWND progress = FindWindowA("#32770", kTitle);
-        if (progress != NULL && GetDlgItem(progress, IDC_PROGRESS_FILE_TEXT) != NULL) {
+        HWND percent = progress != NULL ? DriverChild(progress, IDC_PROGRESS_FILE_TEXT) : NULL;
+        if (percent != NULL) {
             char text[16] = "";
-            GetDlgItemTextA(progress, IDC_PROGRESS_FILE_TEXT, text, sizeof text);
+            GetWindowTextA(percent, text, sizeof text);
             if (atoi(text) >= 5)
                 backdrop = FindWindowA("Installer", kTitle);
         }
@@ -400,7 +401,7 @@ TEST(Install, WindowsAreWholeAgainAfterABoxOfTheCopy)
         DriverClickAt(20, TestScreenHeight() - 20);
         Sleep(200);
         RECT button;
-        GetWindowRect(GetDlgItem(progress, IDC_PROGRESS_CANCEL), &button);
+        GetWindowRect(DriverChild(progress, IDC_PROGRESS_CANCEL), &button);
         DriverClickAt((button.left + button.right) / 2, (button.top + button.bottom) / 2);
     }
     play.join();

@@ -194,35 +194,23 @@ const std::map<std::string, long> kTestNothingHeld = {
     { "com", 0 }, { "gdi-objects", 0 }, { "memory-dcs", 0 }, { "paints", 0 },
     { "registry-keys", 0 }, { "window-dcs", 0 } };
 
-void TestHeldFiles::Start()
+DriverAction CountHeldFiles(const std::vector<std::string> &paths, int *held)
 {
-    watcher = std::thread([this] {
-        while (!stop) {
-            HWND box = FindWindowA("#32770", title.c_str());
-            if (box != NULL && GetDlgItem(box, 0xFFFF) != NULL && GetDlgItem(box, IDOK) != NULL &&
-                GetDlgItem(box, IDCANCEL) == NULL && GetDlgItem(box, IDC_PROGRESS_CANCEL) == NULL) {
-                int count = 0;
-                for (const std::string &path : paths) {
-                    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0,
-                                           NULL);
-                    if (f == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION)
-                        count++;
-                    if (f != INVALID_HANDLE_VALUE)
-                        CloseHandle(f);
-                }
-                held = count;
-                return;
-            }
-            Sleep(5);
+    *held = -1;
+    DriverAction action;
+    action.kind = DriverAction::Call;
+    action.call = [paths, held] {
+        int count = 0;
+        for (const std::string &path : paths) {
+            HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+            if (f == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION)
+                count++;
+            if (f != INVALID_HANDLE_VALUE)
+                CloseHandle(f);
         }
-    });
-}
-
-int TestHeldFiles::Finish()
-{
-    stop = true;
-    watcher.join();
-    return held;
+        *held = count;
+    };
+    return action;
 }
 
 DriverResult TestPlayProgram(const std::string &program, const std::string &cwd,
@@ -317,10 +305,8 @@ DriverStep Question(int answer)
     return Expect("Souhaitez vous configurer", { Press(answer) });
 }
 
-DriverStep Closing(const std::string &text, int pauseMs)
+DriverStep Closing(const std::string &text)
 {
-    if (pauseMs > 0)
-        return Expect(text, { SleepFor(pauseMs), Press(IDOK) });
     return Expect(text, { Press(IDOK) });
 }
 
@@ -328,7 +314,7 @@ HWND TestWaitForWindow(const char *className, const char *caption, int control)
 {
     for (int i = 0; i < 3000; i++) {
         HWND w = FindWindowA(className, caption);
-        if (w != NULL && (control == 0 || GetDlgItem(w, control) != NULL))
+        if (w != NULL && (control == 0 || DriverChild(w, control) != NULL))
             return w;
         Sleep(10);
     }

@@ -7,10 +7,8 @@
    of the scripted user's steps. Paths are Windows paths; window texts are
    UTF-8; file contents are bytes (scripts in code page 1252). */
 
-#include <atomic>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "resources/ids.h"
@@ -86,19 +84,13 @@ struct TestCounts {
 TestCounts TestReadCounts(const std::string &file);
 /* What a run that releases everything holds. */
 extern const std::map<std::string, long> kTestNothingHeld;
-/* Watches, while a run plays, for the closing message titled `title` (a
-   message box with OK alone) and then counts the files of `paths` that the
-   program still holds open. Start before the run; Finish after it stops the
-   watch and gives the count, -1 when the message never showed. */
-struct TestHeldFiles {
-    std::vector<std::string> paths;
-    std::string title = kTitle;
-    std::atomic<int> held{ -1 };
-    std::atomic<bool> stop{ false };
-    std::thread watcher;
-    void Start();
-    int Finish();
-};
+/* An action for the step of the closing message: counts the files of
+   `paths` that the program still holds open while the message shows, into
+   *held, which stays -1 when the message never showed. The count is taken
+   when the scripted user meets the message, not by a watch of its own: a
+   watch that looks into the program's dialogs while one is being destroyed
+   can hang Wine 10's server for good. */
+DriverAction CountHeldFiles(const std::vector<std::string> &paths, int *held);
 /* A file of `size` bytes that takes no room on the disk (a sparse file of
    zeros), for sources past 2 GiB and long copies. */
 void TestWriteSparse(const std::string &path, long long size);
@@ -130,9 +122,8 @@ DriverStep ExpectRegistration(std::vector<DriverAction> actions);
 DriverStep InstallTo(const std::string &dir);
 /* The question after the copy, answered with IDYES or IDNO. */
 DriverStep Question(int answer);
-/* The closing message, answered with OK after pauseMs (a moment for the
-   checks made while it shows). */
-DriverStep Closing(const std::string &text, int pauseMs = 0);
+/* The closing message, answered with OK. */
+DriverStep Closing(const std::string &text);
 /* A top-level window of that class and caption (with that control, when not
    0), waited for 30 s at most; null if none came. */
 HWND TestWaitForWindow(const char *className, const char *caption, int control = 0);

@@ -15,6 +15,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,12 +55,15 @@ struct DriverAction {
         WaitPercent, /* wait until the text of control id reads an integer >= number */
         WaitText,    /* wait until the text of control id contains text */
         Shot,        /* save a screenshot of the whole screen to text (a Windows path, .bmp) */
-        Sleep        /* wait number milliseconds */
+        Sleep,       /* wait number milliseconds */
+        Call         /* run call: a look of the test's own while the window shows
+                        (the command-line form has none) */
     };
     Kind kind;
     int id = 0;
     int number = 0;
     std::string text;
+    std::function<void()> call;
 };
 
 /* One expected window. The next window of the process that appears must
@@ -95,6 +99,10 @@ bool DriverSaveScreen(const std::string &path);
    the system's input queue as the user's mouse gives it (Press posts the
    button's command instead). */
 bool DriverClickAt(int x, int y);
+
+/* The control `id` of a window of another process, or NULL; safe to call
+   while that window is being destroyed, where GetDlgItem can hang Wine 10. */
+HWND DriverChild(HWND window, int id);
 
 /* Starts the program, plays the steps, waits for the end. On an unexpected
    window or a time-out it records the failure and ends the process. */

@@ -160,6 +160,10 @@ struct Player {
         case DriverAction::Sleep:
             Sleep((DWORD)std::max(0, action.number));
             return true;
+        case DriverAction::Call:
+            if (action.call)
+                action.call();
+            return true;
         }
         return false;
     }

@@ -37,6 +37,11 @@ std::string ControlText(HWND control)
     return Utf8(buffer.c_str(), (int)copied);
 }
 
+/* One sibling at a time, each asked of the server on its own: GetDlgItem
+   and EnumChildWindows ask for the first child, then for the list of its
+   siblings, and when the dialog is being destroyed in between (its children
+   let go one by one) Wine 10's server loops for good on that list, and every
+   program of the desktop waits on it. This walk just stops early. */
 std::vector<HWND> ChildrenOf(HWND parent)
 {
     std::vector<HWND> children;
@@ -147,6 +152,11 @@ DriverWindow Snapshot(HWND window, const std::vector<HWND> &visible, double star
 }
 
 }  // namespace driver
+
+HWND DriverChild(HWND window, int id)
+{
+    return driver::ChildById(window, id);
+}
 
 const DriverControl *DriverWindow::Control(int id) const
 {

@@ -57,6 +57,8 @@ std::string DescribeAction(const DriverAction &action)
         return "shot " + action.text;
     case DriverAction::Sleep:
         return Format("sleep %d", action.number);
+    case DriverAction::Call:
+        return "call";
     }
     return "?";
 }
