@@ -32,7 +32,7 @@ const char *const checkWarnings[] = {
     "semicolons", "rooted-destination", "windows-subdirectory", "duplicate-destination",
     "outside-installation", "size",
     "shortcut-never-made", "lnk", "not-installed", "icon-percent", "icon-index",
-    "duplicate-shortcut",
+    "duplicate-shortcut", "desktop-name", "no-uninstaller",
     "suffix-dot", "suffix-separator",
     nullptr,
 };
@@ -89,6 +89,11 @@ struct Checker {
     {
         out.push_back(Diagnostic{line, column, warning != nullptr ? Severity::Warning : Severity::Error,
                                  warning, message});
+    }
+    /* An error that has a name of its own. */
+    void AddError(int line, int column, const char *name, const std::string &message)
+    {
+        out.push_back(Diagnostic{line, column, Severity::Error, name, message});
     }
     void AddAt(size_t offset, const char *warning, const std::string &message)
     {
