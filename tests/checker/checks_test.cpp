@@ -66,13 +66,19 @@ void CheckLines(const std::string &before, int at, const std::vector<LineCase> &
     CheckCases(problems);
 }
 
+/* Also with a mark before a comment, or zero bytes after the last line:
+   nothing the program reads changes. */
 TEST(CheckerProblems, CorrectScriptIsSilent)
 {
     Distribution d;
-    CheckResult r = d.Check(CorrectScript(d));
-    EXPECT_EQ(0, r.code);
-    EXPECT_EQ("", r.err);
-    EXPECT_EQ("", r.out);
+    std::string correct = CorrectScript(d);
+    for (const std::string &script :
+         {correct, "\xEF\xBB\xBF; Tavelin\r\n" + correct, correct + std::string(4, '\0')}) {
+        CheckResult r = d.Check(script);
+        EXPECT_EQ(0, r.code) << r.err;
+        EXPECT_EQ("", r.err);
+        EXPECT_EQ("", r.out);
+    }
 }
 
 /* Names the program and Windows resolve to what is installed give no
@@ -109,7 +115,8 @@ TEST(CheckerProblems, Encoding)
         {"0x8F", settings + files + "\x8F=Lisezmoi.txt\r\n", 7, "undefined-byte", "0x8F"},
         {"0x90", settings + "Titre=\x90\r\n" + files, 4, "undefined-byte", "0x90"},
         {"0x9D", settings + "Titre=\x9D\r\n" + files, 4, "undefined-byte", "0x9D"},
-        {"UTF-8 key", settings + "R\xC3\xA9pertoire=C:\\T\r\n" + files, 4, "error", "UTF-8"},
+        {"UTF-8 key", settings + "R\xC3\xA9pertoire=C:\\T\r\n" + files, 4, "unknown-key",
+         "written in UTF-8"},
         {"UTF-8 text", settings + "Titre=\xC3\xA9" "diteur\r\n" + files, 4, "utf8",
          "\xC3\x83\xC2\xA9" "diteur"},
     });

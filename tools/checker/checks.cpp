@@ -173,11 +173,18 @@ bool Checker::CheckWholeFile()
 void Checker::CheckEncoding()
 {
     const std::string &bytes = file.bytes;
+    /* The mark is three characters in front of the first line: it matters
+       only when that line is a header, which it then no longer is. */
     bool bom = bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
-    if (bom)
-        Add(1, 1, nullptr,
-            "UTF-8 byte-order mark: the first line does not start with its first character "
-            "and is not read as written; save the script in code page 1252 without a mark");
+    if (bom && file.text.size() > 3 && file.text[3] == '[') {
+        int content;
+        ScriptLineEnd(file.text.c_str() + 3, &content);
+        AddError(1, 1, "byte-order-mark",
+                 "UTF-8 byte-order mark before the header " +
+                     Quote(file.text.substr(3, (size_t)content)) +
+                     ": the line starts with the mark, not with '[', and is no header; save the "
+                     "script in code page 1252 without a mark");
+    }
 
     const std::string &text = file.text;
     if (text.find('\n') == std::string::npos && text.find('\r') != std::string::npos)
@@ -185,13 +192,19 @@ void Checker::CheckEncoding()
             "line ends are CR alone: the whole file is one single line and nothing in it is "
             "read; use CR LF or LF");
 
-    if (file.hasZero) {
-        size_t zero = text.size();
+    /* Zero bytes and line ends after the last line hide nothing. */
+    size_t zero = text.size();
+    std::string rest = file.bytes.substr(zero);
+    bool nothingHidden = rest.find_first_not_of('\0') == std::string::npos ||
+                         (rest.find_first_not_of(std::string("\0\r\n", 3)) == std::string::npos &&
+                          (text.empty() || text.back() == '\n'));
+    if (file.hasZero && !nothingHidden) {
         int after = file.LineCount() - file.LineOf(zero);
-        AddAt(zero, nullptr,
-              "zero byte: the text ends here" +
-                  (after > 0 ? " and the " + std::to_string(after) + " line(s) after it are not read"
-                             : std::string(" and the rest of the line is not read")));
+        AddError(file.LineOf(zero), file.ColumnOf(zero), "zero-byte",
+                 "zero byte: the text ends here" +
+                     (after > 0 ? " and the " + std::to_string(after) +
+                                      " line(s) after it are not read"
+                                : std::string(" and the rest of the line is not read")));
     }
 
     for (size_t start = 0; start < text.size();) {
@@ -217,9 +230,7 @@ void Checker::CheckEncoding()
                   "byte(s)" + undefined + " name no character in code page 1252");
 
         if (StartsWithUtf8Directory(line)) {
-            AddAt(start + line.find(directoryInUtf8), nullptr,
-                  "\"R\xC3\xA9pertoire\" is written in UTF-8 (0xC3 0xA9) and never matches the "
-                  "key; save the script in code page 1252, where \xC3\xA9 is the single byte 0xE9");
+            /* told with the settings */
         } else if (!line.empty() && line[0] != ';' && Cp1252LooksUtf8(line, skip)) {
             AddAt(start, "utf8",
                   "text looks UTF-8 encoded: the program reads it in code page 1252 and shows " +
@@ -363,8 +374,17 @@ void Checker::CheckSettings(const char *section, int offset, const char *const *
             return;
         }
 
-        if (StartsWithUtf8Directory(key))
-            return; /* reported with the encoding */
+        /* The proposal comes from the program-files directory: the key
+           matters only on a system that names none. */
+        static const char unusedDirectory[] =
+            ", used only when the system names no program-files directory; the proposal "
+            "comes from the program-files directory anyway";
+        if (section == sectionSettings && StartsWithUtf8Directory(key)) {
+            Add(e.number, 1, "unknown-key",
+                "key " + Quote(key) + " sets nothing: \"R\xC3\xA9pertoire\" is written in UTF-8 "
+                "(0xC3 0xA9) and the key has the single byte 0xE9" + unusedDirectory);
+            return;
+        }
         if (e.keyLength == 0) {
             Add(e.number, 1, "empty-key", "line with an empty key sets nothing");
             return;
@@ -391,7 +411,7 @@ void Checker::CheckSettings(const char *section, int offset, const char *const *
         if (section == sectionSettings && StartsWithNoCase(trimmed, "Repertoire")) {
             Add(e.number, 1, "unknown-key",
                 "key " + Quote(key) + " sets nothing: the key is " + Quote(keyDirectory) +
-                    ", with the byte 0xE9");
+                    ", with the byte 0xE9" + unusedDirectory);
             return;
         }
         Add(e.number, 1, "unknown-key",
