@@ -197,6 +197,9 @@ TEST(CheckerProblems, Files)
 {
     CheckLines(settings + files, 7, {
         {"missing", "Licence=Licence.txt;LICENCE.TXT", "error", "\"LICENCE.TXT\" not found"},
+        {"source on a drive", "P=T.exe;D:\\Tavelin.exe", "error", "names a drive"},
+        {"source on a drive, no '\\'", "L=Licence.txt;C:LISEZMOI.TXT", "error", "names a drive"},
+        {"source with a final '/'", "L=Licence.txt;Lisezmoi.txt/", "error", "ends with a separator"},
         {"no '='", "Lisezmoi.txt", "error", "without '='"},
         {"blanks", "   ", "error", "line of blanks"},
         {"no source", "Licence=Licence.txt;", "error", "no source file"},
@@ -263,9 +266,12 @@ TEST(CheckerProblems, SourcesAreFoundAsWindowsFindsThem)
     d.MakeDirectory("Exemples");
     CheckResult r = d.Check(settings + Lines({"[Fichiers]", "A=TAVELIN.EXE", "B=Docs\\LISEZ.txt",
                                               "C=b.txt;docs/./lisez.txt", "D=\xC9T\xC9.TXT",
-                                              "E=Exemples", "U=%Untave.exe"}));
+                                              "E=Exemples", "U=%Untave.exe",
+                                              "F=f.txt;\xC3\xA9t\xC3\xA9.txt"}));
     EXPECT_EQ(1, r.Count(9, "error", "is a directory")) << r.err;
-    EXPECT_EQ(1u, r.reported.size()) << r.err;
+    EXPECT_EQ(1, r.Count(11, "error", "\"\xC3\x83\xC2\xA9t\xC3\x83\xC2\xA9.txt\" not found")) << r.err;
+    EXPECT_EQ(1, r.Count(11, "utf8")) << r.err;
+    EXPECT_EQ(3u, r.reported.size()) << r.err;
 
     /* a ".." goes above the setup directory, as on a disc of several products */
     d.MakeDirectory("produit");
@@ -368,6 +374,7 @@ TEST(CheckerBitmap, PicturesMissingShortOrRefusedAreErrorsAtTheBitmapLine)
         const char *text;
     } cases[] = {
         {"missing", correct, "AUTRE.BMP", "not found"},
+        {"on a drive", correct, "D:\\FOND.BMP", "names a drive"},
         {"file header short", "BM\x10\0\0", "FOND.BMP", "too short for a BMP file header"},
         {"offset refused", badOffset, "FOND.BMP", "pixel offset 20"},
         {"information short", correct.substr(0, 40), "FOND.BMP", "headers end at byte 54"},

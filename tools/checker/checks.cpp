@@ -427,6 +427,12 @@ void Checker::CheckBitmap()
     int line = bitmap.line, column = bitmap.column;
     std::string name = Quote(bitmap.value);
     DistEntry found = DistLookup(file.directory, bitmap.value);
+    if (!found.refused.empty()) {
+        AddError(line, column, "bitmap-name",
+                 "picture " + name + " cannot be opened: " + found.refused +
+                     "; the program says \"Ne peut ouvrir\" and shows a plain backdrop");
+        return;
+    }
     if (found.kind == DistKind::Missing) {
         Add(line, column, nullptr, "picture " + name + " not found in " + file.directory);
         return;
@@ -514,11 +520,19 @@ void Checker::CheckFiles(int offset)
             Add(e.number, entry.sourceColumn, nullptr,
                 "no source file named: the entry names the setup directory itself, which "
                 "cannot be copied");
+        else if (!entry.found.refused.empty())
+            AddError(e.number, entry.sourceColumn, "source-name",
+                     "source " + Quote(entry.source) + " cannot be opened: " + entry.found.refused +
+                         "; the program says \"Ne peut ouvrir\" before the backdrop, copies "
+                         "nothing for this line and ends incomplete");
         else if (entry.found.kind == DistKind::Missing)
-            Add(e.number, entry.sourceColumn, nullptr,
-                "source file " + Quote(entry.source) + " not found in " + file.directory +
-                    ": the program says \"Ne peut ouvrir\" before the backdrop, copies nothing "
-                    "for this line and ends incomplete");
+            AddError(e.number, entry.sourceColumn, "missing-source",
+                     "source file " + Quote(entry.source) + " not found in " + file.directory +
+                         (Cp1252LooksUtf8(entry.source)
+                              ? " (the name is read in code page 1252, as written here)"
+                              : "") +
+                         ": the program says \"Ne peut ouvrir\" before the backdrop, copies "
+                         "nothing for this line and ends incomplete");
         else if (entry.found.kind == DistKind::Directory)
             Add(e.number, entry.sourceColumn, nullptr,
                 "source " + Quote(entry.source) + " is a directory, which cannot be copied");
