@@ -151,8 +151,11 @@ TEST(CheckerProblems, Settings)
         {"no accent", "Repertoire=C:\\T", "unknown-key", "0xE9"},
     }, files);
     CheckCases({
-        {"no application", "[Installer]\r\nTitre=T\r\n" + files, 1, "no-application",
-         "Application"},
+        {"no application", "[Installer]\r\nTitre=T\r\n" + files, 1, "error", "no \"Application\""},
+        {"application read as a key", "[Installer]\r\nApplication: Tavelin\r\nTitre=T\r\n" + files,
+         2, "error", "empty \"Application\""},
+        {"empty title", "[Installer]\r\nApplication=Tavelin\r\nTitre=\r\n" + files, 3,
+         "no-title", "empty"},
         {"no title", "[Installer]\r\nApplication=T\r\n" + files, 1, "no-title", "caption"},
     });
     CheckLines(settings + files + "[Enregistrement]\r\n", 8, {
@@ -178,6 +181,8 @@ TEST(CheckerProblems, Application)
         {"colon", with("Tavelin: l'\xE9" "diteur"), 2, "error", "installation directory"},
         {"device", with("CON"), 2, "error", "installation directory"},
         {"backslash", with("Editeurs\\Tavelin"), 2, "error", "only its last level"},
+        {"dot", with("."), 2, "error", "names no folder of its own"},
+        {"long", with(std::string(111, 'a')), 2, "cut-folder", "installation directory is 128"},
     });
     /* the installation directory typed: only the group folder is the name's */
     Distribution d;

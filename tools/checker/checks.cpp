@@ -28,7 +28,7 @@ const char *const checkWarnings[] = {
     "undefined-byte", "utf8", "lone-cr",
     "repeated-section", "section-prefix", "section-case", "unknown-section", "indented-header",
     "key-prefix", "key-case", "indented-key", "unknown-key", "empty-key", "repeated-key",
-    "no-equals", "cut", "no-application", "no-title",
+    "no-equals", "cut", "no-title",
     "semicolons", "rooted-destination", "windows-subdirectory", "duplicate-destination",
     "outside-installation", "size",
     "shortcut-never-made", "lnk", "not-installed", "icon-percent", "icon-index",
@@ -717,13 +717,26 @@ void CheckScript(const ScriptFile &file, ScriptModel *model, std::vector<Diagnos
         ScriptSetting *const settings[] = {&model->bitmap, &model->application, &model->title,
                                            &model->directory};
         c.CheckSettings(sectionSettings, offset, keys, settings, 4, false);
-        if (model->application.line == 0)
-            c.Add(headerLine, 1, "no-application",
-                  "no \"Application\": the proposed directory, the Start-menu group and the "
-                  "uninstall entry have no name");
-        if (model->title.line == 0)
-            c.Add(headerLine, 1, "no-title",
-                  "no \"Titre\": the backdrop, the dialogs and the messages have no caption");
+        /* Without a name of its own the product lands in the folders that
+           should hold it: program files, the Programs menu, the key of
+           every uninstall entry. */
+        const ScriptSetting &application = model->application;
+        std::string what = application.line == 0 ? "no \"Application\""
+                           : application.value.empty()
+                               ? "empty \"Application\""
+                               : "\"Application\" " + c.Quote(application.value) +
+                                     " names no folder of its own";
+        if (application.line == 0 || WinPathResolve(application.value).parts.empty())
+            c.AddError(application.line != 0 ? application.line : headerLine,
+                       application.line != 0 ? application.column : 1, "no-application",
+                       what + ": the program proposes the program-files directory itself and "
+                       "installs straight into it, makes the shortcuts in the Programs folder "
+                       "itself, and writes DisplayName and UninstallString on the "
+                       "...\\CurrentVersion\\Uninstall key itself");
+        if (model->title.line == 0 || model->title.value.empty())
+            c.Add(model->title.line != 0 ? model->title.line : headerLine, 1, "no-title",
+                  std::string(model->title.line == 0 ? "no" : "empty") +
+                      " \"Titre\": the backdrop, the dialogs and the messages have no caption");
         c.CheckBitmap();
     } else {
         c.Add(1, 1, nullptr,

@@ -218,6 +218,20 @@ struct Planner {
     }
     bool InstallDirFailed() const { return installDirProblem.line != 0; }
 
+    /* folder, '\\' and Application, made into a 128-byte text as made. */
+    void WarnCut(const std::string &what, const std::string &folder, const std::string &made)
+    {
+        size_t whole = folder.size() + 1 + model.application.value.size();
+        if (whole < (size_t)shortText)
+            return;
+        bool atApplication = model.application.line != 0;
+        Add(atApplication ? model.application.line : 1,
+            atApplication ? model.application.column : 1, "cut-folder",
+            what + " is " + std::to_string(whole) + " characters long and is cut to 127, " +
+                Quote(made) + ", while the uninstall entry and the closing message bear the "
+                "whole name");
+    }
+
     bool IsUnder(const WinPath &path, const std::string &directory) const
     {
         std::string top = WinPathResolve(directory).Key();
@@ -251,10 +265,12 @@ void Planner::InstallationDirectory()
     std::string typed = !otherInstallDir.empty() ? otherInstallDir : options.installDir;
     if (typed.empty()) {
         proposed = true;
-        if (options.programFilesDir.size() < (size_t)shortText)
+        if (options.programFilesDir.size() < (size_t)shortText) {
             typed = Join(options.programFilesDir, model.application.value, shortText);
-        else
+            WarnCut("the proposed installation directory", options.programFilesDir, typed);
+        } else {
             typed = model.directory.value;
+        }
     }
     std::string current = Cut(options.currentDir, pathText);
     WinPath currentPath = WinPathResolve(current);
@@ -444,6 +460,8 @@ void Planner::Shortcuts()
         return;
     const std::string &name = otherGroupName.empty() ? model.application.value : otherGroupName;
     std::string group = Join(options.programsFolder, name, shortText);
+    if (otherGroupName.empty())
+        WarnCut("the group folder", options.programsFolder, group);
     std::string why;
     Disk::Result folder = disk.MakeDirectory(group, 0, &why);
     if (folder == Disk::Failed || folder == Disk::Device) {
