@@ -94,6 +94,7 @@ TEST(CheckerProblems, NamesAreResolvedAsWindowsResolvesThem)
                                               "Aide=bin\\Aide.txt;aide.txt.", "Notes=bin/a\\..\\n.txt;Aide.txt",
                                               "[Groupe]", "Tavelin.lnk=Tavelin.exe,T,%TAVELIN.EXE. ,0",
                                               "A.lnk=bin/aide.txt", "N.lnk=BIN\\N.TXT",
+                                              "I.lnk=Tavelin.exe,I,C:\\Ic\\50%.ico",
                                               "B.lnk=bin\\"}));
     EXPECT_EQ(0, r.code) << r.err;
 }
@@ -182,6 +183,7 @@ TEST(CheckerProblems, Application)
         {"device", with("CON"), 2, "error", "installation directory"},
         {"backslash", with("Editeurs\\Tavelin"), 2, "error", "only its last level"},
         {"dot", with("."), 2, "error", "names no folder of its own"},
+        {"final blank", with("Tavelin "), 8, "error", "no shortcut is made in the group, but the desktop one is"},
         {"long", with(std::string(111, 'a')), 2, "cut-folder", "installation directory is 128"},
     });
     /* the installation directory typed: only the group folder is the name's */
@@ -314,11 +316,14 @@ TEST(CheckerProblems, Group)
         {"index", "L.lnk=Tavelin.exe,L,,premier", "icon-index", "takes 0"},
         {"index and more", "L.lnk=Tavelin.exe,L,,3x", "icon-index", "takes 3"},
         {"twice", "TAVELIN.LNK=Tavelin.exe", "duplicate-shortcut", "line 8"},
+        {"climbs out", "..\\L.lnk=Tavelin.exe", "outside-group", "Programs\\L.lnk\""},
         {"device", "Aux.lnk=Tavelin.exe", "error", "device"},
         {"directory", "doc\\L.lnk=Tavelin.exe", "error", "cannot be saved"},
     });
     CheckLines(settings + files + "[Groupe]\r\n", 8, {
         {"no name", "=Tavelin.exe", "error", "nor the desktop one"},
+        {"first climbs out", "..\\Tavelin.lnk=Tavelin.exe", "error", "C:\\users\\root\\Tavelin.lnk"},
+        {"first of blanks", "  ", "no-equals", "no shortcut goes on the desktop"},
         {"desktop name", "Editeur.lnk=Tavelin.exe", "desktop-name",
          "named \"Editeur\", but the closing message says that an icon \"Tavelin\""},
         {"refused character", "Mau|vais.lnk=Tavelin.exe", "error", "nor the desktop one"},

@@ -32,7 +32,7 @@ const char *const checkWarnings[] = {
     "semicolons", "rooted-destination", "windows-subdirectory", "duplicate-destination",
     "outside-installation", "size",
     "shortcut-never-made", "lnk", "not-installed", "icon-percent", "icon-index",
-    "duplicate-shortcut", "desktop-name", "no-uninstaller",
+    "duplicate-shortcut", "desktop-name", "no-uninstaller", "outside-group",
     "suffix-dot", "suffix-separator",
     nullptr,
 };
@@ -629,7 +629,12 @@ void Checker::CheckGroup(int offset)
             model.shortcuts.back().broken = true;
             Add(e.number, 1, "no-equals",
                 "line of blanks is not an empty line: the list goes on after it, and the "
-                "shortcut named after its blanks cannot be saved");
+                "shortcut named after its blanks cannot be saved" +
+                    std::string(model.shortcuts.size() == 1
+                                    ? "; as the first entry it takes the desktop's shortcut, "
+                                      "which cannot be saved either: no shortcut goes on the "
+                                      "desktop"
+                                    : ""));
             return;
         }
         if (!e.hasEquals) {
@@ -653,7 +658,8 @@ void Checker::CheckGroup(int offset)
                 "shortcut name " + Quote(entry.name) + " does not end in \".lnk\"");
 
         const EntryShortcut &f = entry.fields;
-        if (!f.iconInInstallDir && strchr(f.iconFile, '%') != nullptr)
+        const char *icon = f.iconFile + strspn(f.iconFile, " \t");
+        if (!f.iconInInstallDir && icon != f.iconFile && *icon == '%')
             Add(e.number, entry.column, "icon-percent",
                 "the '%' of the icon file " + Quote(f.iconFile) +
                     " is not right after its comma: the icon file is used as written, not "

@@ -443,7 +443,9 @@ void Planner::Programs()
    the desktop; the desktop shows the shortcut's file name, without ".lnk". */
 void Planner::DesktopName(const ShortcutEntry &entry, const WinPath &link)
 {
-    const std::string &application = model.application.value;
+    /* blanks at the end of the name show as nothing in the message */
+    std::string application = model.application.value;
+    application.erase(application.find_last_not_of(" \t") + 1);
     std::string shown = link.parts.empty() ? std::string() : link.parts.back();
     if (shown.size() >= 4 && Cp1252EqualNoCase(shown.substr(shown.size() - 4), ".lnk"))
         shown.resize(shown.size() - 4);
@@ -500,15 +502,16 @@ void Planner::Shortcuts()
         std::vector<std::string> folders = {group};
         if (i == 0 && options.desktopFolder.size() < (size_t)shortText)
             folders.push_back(options.desktopFolder);
+        std::string unsaved; /* why the group's shortcut cannot be saved */
+        bool desktopMade = false;
         for (const std::string &folder : folders) {
             std::string linkPath = Join(folder, entry.name, pathText);
+            WinPath link = WinPathResolve(linkPath);
             switch (disk.MakeFile(linkPath, entry.line, &why)) {
             case Disk::Failed:
             case Disk::Device:
-                if (!entry.broken && folder == group)
-                    Add(entry.line, 1, nullptr,
-                        "shortcut " + Quote(linkPath) + " cannot be saved: " + why +
-                            "; no shortcut is made" + (i == 0 ? ", nor the desktop one" : ""));
+                if (folder == group)
+                    unsaved = why;
                 continue;
             case Disk::Existed:
                 if (folder == group)
@@ -519,9 +522,21 @@ void Planner::Shortcuts()
             case Disk::Made:
                 break;
             }
-            s.linkPath = disk.Display(WinPathResolve(linkPath));
-            if (folder != group)
-                DesktopName(entry, WinPathResolve(linkPath));
+            s.linkPath = disk.Display(link);
+            if (folder != group) {
+                desktopMade = true;
+                DesktopName(entry, link);
+            }
+            /* a name that climbs leaves the folder made for it */
+            if (folder == group && !IsUnder(link, group))
+                Add(entry.line, 1, "outside-group",
+                    "shortcut name " + Quote(entry.name) + " climbs out of the group folder: "
+                    "the shortcut is saved as " + Quote(s.linkPath));
+            else if (folder != group && !IsUnder(link, folder))
+                AddError(entry.line, 1, "outside-desktop",
+                         "shortcut name " + Quote(entry.name) + " climbs out of the desktop: "
+                         "the desktop shortcut is saved as " + Quote(s.linkPath) +
+                             ", where the user never sees it");
             auto same = std::find_if(made.begin(), made.end(), [&](const PlannedShortcut &m) {
                 return Cp1252EqualNoCase(m.linkPath, s.linkPath);
             });
@@ -530,6 +545,13 @@ void Planner::Shortcuts()
             else
                 made.push_back(s);
         }
+        if (!unsaved.empty() && !entry.broken)
+            AddError(entry.line, 1, "unsaved-shortcut",
+                     "shortcut " + Quote(Join(group, entry.name, pathText)) + " cannot be saved: " +
+                         unsaved + "; no shortcut is made in the group" +
+                         (i > 0          ? ""
+                          : desktopMade ? ", but the desktop one is"
+                                        : ", nor on the desktop"));
     }
     std::sort(made.begin(), made.end(), [](const PlannedShortcut &a, const PlannedShortcut &b) {
         return Less(a.linkPath, b.linkPath);
