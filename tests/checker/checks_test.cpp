@@ -91,6 +91,7 @@ TEST(CheckerProblems, NamesAreResolvedAsWindowsResolvesThem)
     d.Write("Aide.txt", "aide");
     CheckResult r = d.Check(settings + Lines({"[Fichiers]", "Programme=Tavelin.exe ",
                                               "U=%windows\\..\\UNTAVE.EXE;untave.exe",
+                                              "S=%SYSTEM32\\Aide.txt;aide.txt",
                                               "Aide=bin\\Aide.txt;aide.txt.", "Notes=bin/a\\..\\n.txt;Aide.txt",
                                               "[Groupe]", "Tavelin.lnk=Tavelin.exe,T,%TAVELIN.EXE. ,0",
                                               "A.lnk=bin/aide.txt", "N.lnk=BIN\\N.TXT",
@@ -220,8 +221,8 @@ TEST(CheckerProblems, Files)
          "without the blanks"},
         {"file where a directory is", "L=Tavelin.exe\\L.txt;Lisezmoi.txt", "error",
          "is no directory"},
-        {"Windows directory too deep", "Config=%Tavelin\\L.txt;Lisezmoi.txt",
-         "windows-subdirectory", "Windows directory"},
+        {"Windows directory too deep", "Config=%Tavelin\\L.txt;Lisezmoi.txt", "error",
+         "\"C:\\windows\\Tavelin\" is none of those"},
         {"twice", "Copie=tavelin.exe", "duplicate-destination", "already written by line 5"},
         {"climbs out", "L=..\\..\\L.txt;Lisezmoi.txt", "outside-installation", "C:\\L.txt"},
         {"rooted", "L=\\L.txt;Lisezmoi.txt", "rooted-destination", "not at the root"},

@@ -124,6 +124,11 @@ TEST(CheckerPlan, FollowsTheFolders)
     /* the uninstall command does not look whether the Windows directory ends with '\' */
     EXPECT_NE(std::string::npos, r.out.find("UninstallString = C:\\\\Untave.exe /" + dir + "\n"));
 
+    /* a network path keeps its two backslashes */
+    r = RunChecker({"--plan", "--current-dir", "\\\\srv\\share", "--install-dir", "T",
+                    sample + "/SETUP.INF"});
+    EXPECT_NE(std::string::npos, r.out.find("\n  \\\\srv\\share\\T\\Tavelin.exe  ")) << r.out;
+
     r = RunChecker({"--plan", "--install-dir", "E:\\\xC3\x89" "diteurs", sample + "/SETUP.INF"});
     std::vector<std::string> made = PlanSection(r.out, "Directories created");
     EXPECT_NE(made.end(), std::find(made.begin(), made.end(), "  E:\\\xC3\x89" "diteurs")) << r.out;

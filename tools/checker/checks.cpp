@@ -29,7 +29,7 @@ const char *const checkWarnings[] = {
     "repeated-section", "section-prefix", "section-case", "unknown-section", "indented-header",
     "key-prefix", "key-case", "indented-key", "unknown-key", "empty-key", "repeated-key",
     "no-equals", "cut", "no-title",
-    "semicolons", "rooted-destination", "windows-subdirectory", "duplicate-destination",
+    "semicolons", "rooted-destination", "duplicate-destination",
     "outside-installation", "size",
     "shortcut-never-made", "lnk", "not-installed", "icon-percent", "icon-index",
     "duplicate-shortcut", "desktop-name", "no-uninstaller", "outside-group",
@@ -562,11 +562,6 @@ void Checker::CheckFiles(int offset)
                 "destination " + Quote(d) + " names a drive: it is put under the " +
                     (entry.toWindows ? "Windows" : "installation") +
                     " directory, where ':' cannot be part of a name, and the copy fails");
-        if (entry.toWindows && WinPathResolve(d).parts.size() > 1)
-            Add(e.number, entry.column, "windows-subdirectory",
-                "destination " + Quote(d) +
-                    " has a directory: directories are not created in the Windows directory, "
-                    "and the copy fails unless it exists");
         model.files.push_back(entry);
     });
 }

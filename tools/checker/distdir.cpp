@@ -45,7 +45,12 @@ static bool DistFindPart(const std::string &directory, const std::string &part, 
 DistEntry DistLookup(const std::string &directory, const std::string &windowsName)
 {
     DistEntry result;
-    WinPath resolved = WinPathResolve(windowsName);
+    /* The program's directory goes in front: leading separators only
+       double the one after it. */
+    size_t start = windowsName.find_first_not_of("\\/");
+    WinPath resolved = WinPathResolve(start == std::string::npos || start == 0
+                                          ? windowsName
+                                          : "\\" + windowsName.substr(start));
     if (!resolved.root.empty()) {
         result.refused = "it names a drive, and the program puts its own directory in front of "
                          "it, where ':' cannot be part of a name";

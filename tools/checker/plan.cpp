@@ -72,7 +72,7 @@ public:
     /* The name as the file system shows it. */
     std::string Display(const WinPath &p) const
     {
-        std::string text = p.Key(0);
+        std::string text = p.root.size() == 2 ? p.Key(0) : p.root;
         for (size_t i = 0; i < p.parts.size(); i++) {
             const Node *n = Find(p, i + 1);
             text += "\\" + (n != nullptr ? n->spelling : p.parts[i]);
@@ -274,7 +274,8 @@ void Planner::InstallationDirectory()
     }
     std::string current = Cut(options.currentDir, pathText);
     WinPath currentPath = WinPathResolve(current);
-    int drive = currentPath.root.empty() ? 0 : (int)Cp1252Upper((unsigned char)current[0]) - 64;
+    /* a network path has no drive letter */
+    int drive = currentPath.root.size() != 2 ? 0 : (int)Cp1252Upper((unsigned char)current[0]) - 64;
     char result[shortText];
     DirectoryNormalise(Cut(typed, pathText).c_str(), current.c_str(), drive, result,
                        sizeof result);
@@ -370,18 +371,32 @@ void Planner::Copy(const FileEntry &f, std::vector<PlannedCopy> *copies)
     }
 
     WinPath destination = WinPathResolve(path);
-    if (f.toWindows) {
-        /* Directories of the Windows directory are not known here: taken
-           as existing, as the warning about them says. */
-        WinPath above = destination;
+    WinPath above = destination;
+    if (!above.parts.empty())
         above.parts.pop_back();
-        if (IsUnder(above, options.windowsDir))
-            disk.Existing(above.Text());
+    bool inWindowsSubdirectory = f.toWindows && !above.parts.empty() &&
+                                 IsUnder(above, options.windowsDir) &&
+                                 above.Key() != WinPathResolve(options.windowsDir).Key();
+    if (inWindowsSubdirectory) {
+        /* No directory is made there: only those every Windows directory
+           has are found. */
+        static const char *const usual[] = {"System", "System32", "Fonts", "Help", "Inf", "Temp"};
+        for (const char *name : usual) {
+            if (above.Key() == WinPathResolve(options.windowsDir + "\\" + name).Key())
+                disk.Existing(above.Text());
+        }
     }
     std::string shown = Quote(disk.Display(destination));
     switch (disk.MakeFile(path, f.line, &why)) {
     case Disk::Failed:
-        if (!f.broken && !directoryFailed)
+        if (inWindowsSubdirectory && disk.Find(above) == nullptr)
+            AddError(f.line, f.column, "windows-subdirectory",
+                     "destination " + shown + " cannot be opened: the program makes no "
+                     "directory in the Windows directory, and " + Quote(disk.Display(above)) +
+                         " is none of those every Windows directory has (System, System32, "
+                         "Fonts, Help, Inf, Temp); it says \"Ne peut ouvrir\" and copies "
+                         "nothing for this line");
+        else if (!f.broken && !directoryFailed)
             Add(f.line, f.column, nullptr,
                 "destination " + shown + " cannot be opened: " + why +
                     "; the program says \"Ne peut ouvrir\" and copies nothing for this line");
