@@ -389,7 +389,9 @@ TEST(CheckerBitmap, PicturesMissingShortOrRefusedAreErrorsAtTheBitmapLine)
         {"file header short", "BM\x10\0\0", "FOND.BMP", "too short for a BMP file header"},
         {"offset refused", badOffset, "FOND.BMP", "pixel offset 20"},
         {"information short", correct.substr(0, 40), "FOND.BMP", "headers end at byte 54"},
-        {"compressed", Bmp(4, 4, 8, 1), "FOND.BMP", "refused (8 bits, compression 1)"},
+        {"run-length without a size", Bmp(4, 4, 8, 1), "FOND.BMP",
+         "refused (8 bits, compression 1): its run-length pixels have no size"},
+        {"2 bits", Bmp(4, 4, 2), "FOND.BMP", "refused (2 bits, compression 0): the program shows only"},
         {"pixels short", correct.substr(0, correct.size() - 1), "FOND.BMP",
          "short: 120 bytes of pixels expected, 119 present"},
     };

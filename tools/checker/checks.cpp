@@ -478,11 +478,23 @@ void Checker::CheckBitmap()
     if (BitmapCheckInfo(bytes + 14, infoSize, &pixelBytes) != 0) {
         unsigned bits = bytes[14 + 14] | bytes[14 + 15] << 8;
         unsigned compression = BitmapRead32(bytes + 14 + 16);
-        Add(line, column, nullptr,
-            "picture " + name + " refused (" + std::to_string(bits) + " bits, compression " +
-                std::to_string(compression) +
-                "): the program shows only BMP pictures of 1, 4, 8, 16, 24 or 32 bits, "
-                "uncompressed, RLE8, RLE4 or bit fields, with sound headers");
+        int height = (int)BitmapRead32(bytes + 14 + 8);
+        bool rle = (compression == 1 && bits == 8) || (compression == 2 && bits == 4);
+        /* The run-length layouts are shown, but not every picture of them. */
+        std::string why =
+            rle && BitmapRead32(bytes + 14 + 20) == 0
+                ? "its run-length pixels have no size (biSizeImage 0), and the program reads "
+                  "exactly biSizeImage bytes of them"
+            : rle && height < 0 ? "run-length pixels are stored bottom-up, and its height is "
+                                  "negative"
+                                : "the program shows only BMP pictures of 1, 4, 8, 16, 24 or 32 "
+                                  "bits, uncompressed, RLE8, RLE4 or bit fields, with sound "
+                                  "headers";
+        AddError(line, column, "bitmap-refused",
+                 "picture " + name + " refused (" + std::to_string(bits) + " bits, compression " +
+                     std::to_string(compression) + "): " + why +
+                     "; the program says \"cr\xC3\xA9" "ation de bitmap impossible\" and shows a "
+                     "plain backdrop");
         return;
     }
     if (size - offBits < (long long)pixelBytes)
