@@ -21,7 +21,7 @@ std::string Lines(const std::vector<std::string> &lines)
 }
 
 const std::string settings = "[Installer]\r\nApplication=Tavelin\r\nTitre=Installation\r\n";
-const std::string files = "[Fichiers]\r\nProgramme=Tavelin.exe\r\n";
+const std::string files = "[Fichiers]\r\nProgramme=Tavelin.exe\r\nDesinstallation=%Untave.exe\r\n";
 
 struct ProblemCase {
     const char *what;
@@ -31,14 +31,16 @@ struct ProblemCase {
     const char *text; /* a part of the message */
 };
 
-/* Checks each case in a distribution holding Tavelin.exe and Lisezmoi.txt:
-   the problem is reported once, at its line, and decides the exit code. */
+/* Checks each case in a distribution holding Tavelin.exe, Untave.exe and
+   Lisezmoi.txt: the problem is reported once, at its line, and decides the
+   exit code. */
 void CheckCases(const std::vector<ProblemCase> &cases)
 {
     for (const ProblemCase &c : cases) {
         SCOPED_TRACE(c.what);
         Distribution d;
         d.Write("Tavelin.exe", "MZ");
+        d.Write("Untave.exe", "MZ");
         d.Write("Lisezmoi.txt", "texte");
         CheckResult r = d.Check(c.script);
         EXPECT_EQ(1, r.Count(c.line, c.kind, c.text)) << r.err;
@@ -64,13 +66,19 @@ void CheckLines(const std::string &before, int at, const std::vector<LineCase> &
     CheckCases(problems);
 }
 
+/* Also with a mark before a comment, or zero bytes after the last line:
+   nothing the program reads changes. */
 TEST(CheckerProblems, CorrectScriptIsSilent)
 {
     Distribution d;
-    CheckResult r = d.Check(CorrectScript(d));
-    EXPECT_EQ(0, r.code);
-    EXPECT_EQ("", r.err);
-    EXPECT_EQ("", r.out);
+    std::string correct = CorrectScript(d);
+    for (const std::string &script :
+         {correct, "\xEF\xBB\xBF; Tavelin\r\n" + correct, correct + std::string(4, '\0')}) {
+        CheckResult r = d.Check(script);
+        EXPECT_EQ(0, r.code) << r.err;
+        EXPECT_EQ("", r.err);
+        EXPECT_EQ("", r.out);
+    }
 }
 
 /* Names the program and Windows resolve to what is installed give no
@@ -79,11 +87,15 @@ TEST(CheckerProblems, NamesAreResolvedAsWindowsResolvesThem)
 {
     Distribution d;
     d.Write("Tavelin.exe", "MZ");
+    d.Write("Untave.exe", "MZ");
     d.Write("Aide.txt", "aide");
     CheckResult r = d.Check(settings + Lines({"[Fichiers]", "Programme=Tavelin.exe ",
+                                              "U=%windows\\..\\UNTAVE.EXE;untave.exe",
+                                              "S=%SYSTEM32\\Aide.txt;aide.txt",
                                               "Aide=bin\\Aide.txt;aide.txt.", "Notes=bin/a\\..\\n.txt;Aide.txt",
-                                              "[Groupe]", "T.lnk=Tavelin.exe,T,%TAVELIN.EXE. ,0",
+                                              "[Groupe]", "Tavelin.lnk=Tavelin.exe,T,%TAVELIN.EXE. ,0",
                                               "A.lnk=bin/aide.txt", "N.lnk=BIN\\N.TXT",
+                                              "I.lnk=Tavelin.exe,I,C:\\Ic\\50%.ico",
                                               "B.lnk=bin\\"}));
     EXPECT_EQ(0, r.code) << r.err;
 }
@@ -101,11 +113,12 @@ TEST(CheckerProblems, Encoding)
          "zero byte"},
         {"lone CR", settings + "; commentaire\r\r\n" + files, 4, "lone-cr", "CR not followed"},
         {"0x81", settings + "; \x81\r\n" + files, 4, "undefined-byte", "0x81"},
-        {"0x8D", settings + files + "; \x8D\r\n", 6, "undefined-byte", "0x8D"},
-        {"0x8F", settings + files + "\x8F=Lisezmoi.txt\r\n", 6, "undefined-byte", "0x8F"},
+        {"0x8D", settings + files + "; \x8D\r\n", 7, "undefined-byte", "0x8D"},
+        {"0x8F", settings + files + "\x8F=Lisezmoi.txt\r\n", 7, "undefined-byte", "0x8F"},
         {"0x90", settings + "Titre=\x90\r\n" + files, 4, "undefined-byte", "0x90"},
         {"0x9D", settings + "Titre=\x9D\r\n" + files, 4, "undefined-byte", "0x9D"},
-        {"UTF-8 key", settings + "R\xC3\xA9pertoire=C:\\T\r\n" + files, 4, "error", "UTF-8"},
+        {"UTF-8 key", settings + "R\xC3\xA9pertoire=C:\\T\r\n" + files, 4, "unknown-key",
+         "written in UTF-8"},
         {"UTF-8 text", settings + "Titre=\xC3\xA9" "diteur\r\n" + files, 4, "utf8",
          "\xC3\x83\xC2\xA9" "diteur"},
     });
@@ -116,12 +129,12 @@ TEST(CheckerProblems, Sections)
     CheckCases({
         {"no settings", files, 1, "error", "[Installer]"},
         {"no files", settings, 1, "error", "[Fichiers]"},
-        {"repeated", settings + files + "[Fichiers]\r\nX=Absent.txt\r\n", 6, "repeated-section",
+        {"repeated", settings + files + "[Fichiers]\r\nX=Absent.txt\r\n", 7, "repeated-section",
          "only the first, at line 4"},
         {"by prefix", settings + "[Fichiers2]\r\nX=Tavelin.exe\r\n", 4, "section-prefix",
          "read as [Fichiers]"},
-        {"capitals", settings + files + "[groupe]\r\n", 6, "section-case", "case-sensitive"},
-        {"unknown", settings + files + "[Divers]\r\n", 6, "unknown-section", "[Divers] is not read"},
+        {"capitals", settings + files + "[groupe]\r\n", 7, "section-case", "case-sensitive"},
+        {"unknown", settings + files + "[Divers]\r\n", 7, "unknown-section", "[Divers] is not read"},
         {"indented", settings + "  [Groupe]\r\n" + files, 4, "indented-header", "indented header"},
     });
 }
@@ -140,11 +153,14 @@ TEST(CheckerProblems, Settings)
         {"no accent", "Repertoire=C:\\T", "unknown-key", "0xE9"},
     }, files);
     CheckCases({
-        {"no application", "[Installer]\r\nTitre=T\r\n" + files, 1, "no-application",
-         "Application"},
+        {"no application", "[Installer]\r\nTitre=T\r\n" + files, 1, "error", "no \"Application\""},
+        {"application read as a key", "[Installer]\r\nApplication: Tavelin\r\nTitre=T\r\n" + files,
+         2, "error", "empty \"Application\""},
+        {"empty title", "[Installer]\r\nApplication=Tavelin\r\nTitre=\r\n" + files, 3,
+         "no-title", "empty"},
         {"no title", "[Installer]\r\nApplication=T\r\n" + files, 1, "no-title", "caption"},
     });
-    CheckLines(settings + files + "[Enregistrement]\r\n", 7, {
+    CheckLines(settings + files + "[Enregistrement]\r\n", 8, {
         {"suffixes capitals", "suffixes=txt", "key-case", "case-sensitive"},
         {"suffixes prefix", "SuffixesTexte=txt", "key-prefix", "read as \"Suffixes\""},
         {"suffixes indented", " Suffixes=txt", "indented-key", "first column"},
@@ -167,19 +183,31 @@ TEST(CheckerProblems, Application)
         {"colon", with("Tavelin: l'\xE9" "diteur"), 2, "error", "installation directory"},
         {"device", with("CON"), 2, "error", "installation directory"},
         {"backslash", with("Editeurs\\Tavelin"), 2, "error", "only its last level"},
+        {"dot", with("."), 2, "error", "names no folder of its own"},
+        {"final blank", with("Tavelin "), 8, "error", "no shortcut is made in the group, but the desktop one is"},
+        {"long", with(std::string(111, 'a')), 2, "cut-folder", "installation directory is 128"},
     });
     /* the installation directory typed: only the group folder is the name's */
     Distribution d;
     d.Write("Tavelin.exe", "MZ");
+    d.Write("Untave.exe", "MZ");
     CheckResult r = d.Check(with("Tavelin|Pro"), {"--install-dir", "C:\\Tavelin"});
     EXPECT_EQ(1, r.Count(2, "error", "group folder")) << r.err;
-    EXPECT_EQ(1u, r.reported.size()) << r.err;
+    EXPECT_EQ(0, r.Count(2, "error", "installation directory")) << r.err;
+    /* the lines after a directory that cannot be made are still checked */
+    r = d.Check("[Installer]\r\nApplication=Tav|elin\r\nTitre=T\r\n" + files +
+                "L=..\\..\\L.txt;Tavelin.exe\r\n");
+    EXPECT_EQ(1, r.Count(2, "error", "as if it were \"C:\\Program Files\\Tav_elin\"")) << r.err;
+    EXPECT_EQ(1, r.Count(7, "outside-installation", "C:\\L.txt")) << r.err;
 }
 
 TEST(CheckerProblems, Files)
 {
-    CheckLines(settings + files, 6, {
+    CheckLines(settings + files, 7, {
         {"missing", "Licence=Licence.txt;LICENCE.TXT", "error", "\"LICENCE.TXT\" not found"},
+        {"source on a drive", "P=T.exe;D:\\Tavelin.exe", "error", "names a drive"},
+        {"source on a drive, no '\\'", "L=Licence.txt;C:LISEZMOI.TXT", "error", "names a drive"},
+        {"source with a final '/'", "L=Licence.txt;Lisezmoi.txt/", "error", "ends with a separator"},
         {"no '='", "Lisezmoi.txt", "error", "without '='"},
         {"blanks", "   ", "error", "line of blanks"},
         {"no source", "Licence=Licence.txt;", "error", "no source file"},
@@ -193,8 +221,8 @@ TEST(CheckerProblems, Files)
          "without the blanks"},
         {"file where a directory is", "L=Tavelin.exe\\L.txt;Lisezmoi.txt", "error",
          "is no directory"},
-        {"Windows directory too deep", "Config=%Tavelin\\L.txt;Lisezmoi.txt",
-         "windows-subdirectory", "Windows directory"},
+        {"Windows directory too deep", "Config=%Tavelin\\L.txt;Lisezmoi.txt", "error",
+         "\"C:\\windows\\Tavelin\" is none of those"},
         {"twice", "Copie=tavelin.exe", "duplicate-destination", "already written by line 5"},
         {"climbs out", "L=..\\..\\L.txt;Lisezmoi.txt", "outside-installation", "C:\\L.txt"},
         {"rooted", "L=\\L.txt;Lisezmoi.txt", "rooted-destination", "not at the root"},
@@ -202,8 +230,18 @@ TEST(CheckerProblems, Files)
         {"long key", std::string(130, 'x') + "=Lisezmoi.txt", "cut", "key longer"},
         {"long value", "Long=Lisezmoi.txt" + std::string(120, ' '), "cut", "value longer"},
     });
-    CheckLines(settings + files + "L=doc\\L.txt;Lisezmoi.txt\r\n", 7, {
-        {"directory where a file goes", "D=doc;Lisezmoi.txt", "error", "made for line 6"},
+    CheckLines(settings + files + "L=doc\\L.txt;Lisezmoi.txt\r\n", 8, {
+        {"directory where a file goes", "D=doc;Lisezmoi.txt", "error", "made for line 7"},
+    });
+    CheckCases({
+        {"no Tavelin.exe", settings + "[Fichiers]\r\nU=%Untave.exe\r\n", 4, "error",
+         "App Paths names \"C:\\Program Files\\Tavelin\\Tavelin.exe\""},
+        {"Tavelin.exe not at the top", settings + "[Fichiers]\r\nP=bin\\Tavelin.exe;Tavelin.exe\r\n"
+         "U=%Untave.exe\r\n", 4, "error", "[no-program]"},
+        {"no Untave.exe", settings + "[Fichiers]\r\nP=Tavelin.exe\r\n", 4, "no-uninstaller",
+         "\"C:\\windows\\Untave.exe /C:\\Program Files\\Tavelin\""},
+        {"Untave.exe not in Windows", settings + "[Fichiers]\r\nP=Tavelin.exe\r\nU=Untave.exe\r\n",
+         4, "no-uninstaller", "Windows directory"},
     });
 }
 
@@ -213,12 +251,14 @@ TEST(CheckerProblems, SizesPastTwoTerabytes)
 {
     Distribution d;
     d.Write("Tavelin.exe", "MZ");
+    d.Write("Untave.exe", "MZ");
     d.Sparse("GRAND.DAT", 3LL << 30);
-    CheckResult big = d.Check(settings + Lines({"[Fichiers]", "A=Tavelin.exe", "G=GRAND.DAT"}));
+    CheckResult big = d.Check(settings + Lines({"[Fichiers]", "A=Tavelin.exe", "G=GRAND.DAT",
+                                                "U=%Untave.exe"}));
     EXPECT_EQ(0u, big.reported.size()) << big.err;
     d.Sparse("ENORME.DAT", 3LL << 40);
     CheckResult r = d.Check(settings + Lines({"[Fichiers]", "A=Tavelin.exe", "G=GRAND.DAT",
-                                              "E=ENORME.DAT"}));
+                                              "E=ENORME.DAT", "U=%Untave.exe"}));
     EXPECT_EQ(1, r.Count(4, "size", "more than 2 TiB")) << r.err;
     EXPECT_EQ(1u, r.reported.size()) << r.err;
 }
@@ -227,15 +267,19 @@ TEST(CheckerProblems, SourcesAreFoundAsWindowsFindsThem)
 {
     Distribution d;
     d.Write("Tavelin.exe", "MZ");
+    d.Write("Untave.exe", "MZ");
     d.MakeDirectory("docs");
     d.Write("docs/lisez.txt", "texte");
     d.Write("\xC3\xA9t\xC3\xA9.txt", "UTF-8 name");
     d.MakeDirectory("Exemples");
     CheckResult r = d.Check(settings + Lines({"[Fichiers]", "A=TAVELIN.EXE", "B=Docs\\LISEZ.txt",
                                               "C=b.txt;docs/./lisez.txt", "D=\xC9T\xC9.TXT",
-                                              "E=Exemples"}));
+                                              "E=Exemples", "U=%Untave.exe",
+                                              "F=f.txt;\xC3\xA9t\xC3\xA9.txt"}));
     EXPECT_EQ(1, r.Count(9, "error", "is a directory")) << r.err;
-    EXPECT_EQ(1u, r.reported.size()) << r.err;
+    EXPECT_EQ(1, r.Count(11, "error", "\"\xC3\x83\xC2\xA9t\xC3\x83\xC2\xA9.txt\" not found")) << r.err;
+    EXPECT_EQ(1, r.Count(11, "utf8")) << r.err;
+    EXPECT_EQ(3u, r.reported.size()) << r.err;
 
     /* a ".." goes above the setup directory, as on a disc of several products */
     d.MakeDirectory("produit");
@@ -243,6 +287,7 @@ TEST(CheckerProblems, SourcesAreFoundAsWindowsFindsThem)
     d.Write("commun/Partage.dll", "MZ");
     d.Write("produit/SETUP.INF", settings + files + "Partage=Partage.dll;..\\Commun\\partage.dll\r\n");
     d.Write("produit/Tavelin.exe", "MZ");
+    d.Write("produit/Untave.exe", "MZ");
     r = RunChecker({"--plan", d.Path("produit/SETUP.INF")});
     EXPECT_EQ(0, r.code) << r.err;
     EXPECT_NE(std::string::npos, r.out.find("copy of ..\\commun\\Partage.dll\n")) << r.out;
@@ -253,14 +298,14 @@ TEST(CheckerProblems, Group)
     std::string group = "[Groupe]\r\nTavelin.lnk=Tavelin.exe,Tavelin,%Tavelin.exe,0\r\n";
     std::string after = "Lisez-moi.lnk=Lisezmoi.txt,Lisez-moi\r\n";
     CheckCases({
-        {"after empty line", settings + files + group + "\r\n" + after, 9, "shortcut-never-made",
-         "the empty line 8"},
-        {"after comment", settings + files + group + "; fin\r\n" + after, 9,
-         "shortcut-never-made", "the comment at line 8"},
-        {"after '='", settings + files + group + "=\r\n" + after, 9, "shortcut-never-made",
-         "only '=' 8"},
+        {"after empty line", settings + files + group + "\r\n" + after, 10, "shortcut-never-made",
+         "the empty line 9"},
+        {"after comment", settings + files + group + "; fin\r\n" + after, 10,
+         "shortcut-never-made", "the comment at line 9"},
+        {"after '='", settings + files + group + "=\r\n" + after, 10, "shortcut-never-made",
+         "only '=' 9"},
     });
-    CheckLines(settings + files + group, 8, {
+    CheckLines(settings + files + group, 9, {
         {"no '='", "Lisez-moi.lnk", "no-equals", "without '='"},
         {"blanks", "  ", "no-equals", "line of blanks"},
         {"no .lnk", "Lisez-moi=Tavelin.exe", "lnk", ".lnk"},
@@ -271,12 +316,17 @@ TEST(CheckerProblems, Group)
          "used as written"},
         {"index", "L.lnk=Tavelin.exe,L,,premier", "icon-index", "takes 0"},
         {"index and more", "L.lnk=Tavelin.exe,L,,3x", "icon-index", "takes 3"},
-        {"twice", "TAVELIN.LNK=Tavelin.exe", "duplicate-shortcut", "line 7"},
+        {"twice", "TAVELIN.LNK=Tavelin.exe", "duplicate-shortcut", "line 8"},
+        {"climbs out", "..\\L.lnk=Tavelin.exe", "outside-group", "Programs\\L.lnk\""},
         {"device", "Aux.lnk=Tavelin.exe", "error", "device"},
         {"directory", "doc\\L.lnk=Tavelin.exe", "error", "cannot be saved"},
     });
-    CheckLines(settings + files + "[Groupe]\r\n", 7, {
+    CheckLines(settings + files + "[Groupe]\r\n", 8, {
         {"no name", "=Tavelin.exe", "error", "nor the desktop one"},
+        {"first climbs out", "..\\Tavelin.lnk=Tavelin.exe", "error", "C:\\users\\root\\Tavelin.lnk"},
+        {"first of blanks", "  ", "no-equals", "no shortcut goes on the desktop"},
+        {"desktop name", "Editeur.lnk=Tavelin.exe", "desktop-name",
+         "named \"Editeur\", but the closing message says that an icon \"Tavelin\""},
         {"refused character", "Mau|vais.lnk=Tavelin.exe", "error", "nor the desktop one"},
     });
 }
@@ -287,8 +337,8 @@ TEST(CheckerProblems, EveryNeverMadeShortcutIsReported)
     CheckResult r = d.Check(CorrectScript(d) + Lines({"[Groupe]", "; raccourcis",
                                                       "A.lnk=Tavelin.exe", "B.lnk=Tavelin.exe", "",
                                                       "C.lnk=Tavelin.exe"}));
-    for (int line : {9, 10, 12})
-        EXPECT_EQ(1, r.Count(line, "shortcut-never-made", "the comment at line 8")) << line << r.err;
+    for (int line : {10, 11, 13})
+        EXPECT_EQ(1, r.Count(line, "shortcut-never-made", "the comment at line 9")) << line << r.err;
     EXPECT_EQ(3u, r.reported.size()) << r.err;
     EXPECT_EQ(1, r.code);
 }
@@ -335,10 +385,13 @@ TEST(CheckerBitmap, PicturesMissingShortOrRefusedAreErrorsAtTheBitmapLine)
         const char *text;
     } cases[] = {
         {"missing", correct, "AUTRE.BMP", "not found"},
+        {"on a drive", correct, "D:\\FOND.BMP", "names a drive"},
         {"file header short", "BM\x10\0\0", "FOND.BMP", "too short for a BMP file header"},
         {"offset refused", badOffset, "FOND.BMP", "pixel offset 20"},
         {"information short", correct.substr(0, 40), "FOND.BMP", "headers end at byte 54"},
-        {"compressed", Bmp(4, 4, 8, 1), "FOND.BMP", "refused (8 bits, compression 1)"},
+        {"run-length without a size", Bmp(4, 4, 8, 1), "FOND.BMP",
+         "refused (8 bits, compression 1): its run-length pixels have no size"},
+        {"2 bits", Bmp(4, 4, 2), "FOND.BMP", "refused (2 bits, compression 0): the program shows only"},
         {"pixels short", correct.substr(0, correct.size() - 1), "FOND.BMP",
          "short: 120 bytes of pixels expected, 119 present"},
     };

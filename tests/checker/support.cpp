@@ -111,12 +111,14 @@ CheckResult RunChecker(const std::vector<std::string> &args)
 std::string CorrectScript(const Distribution &d)
 {
     d.Write("Tavelin.exe", "MZ programme");
+    d.Write("Untave.exe", "MZ d\xE9sinstallation");
     return "[Installer]\r\n"
            "Application=Tavelin\r\n"
            "Titre=Installation de Tavelin\r\n"
            "\r\n"
            "[Fichiers]\r\n"
-           "Programme=Tavelin.exe\r\n";
+           "Programme=Tavelin.exe\r\n"
+           "Desinstallation=%Untave.exe\r\n";
 }
 
 std::vector<std::string> PlanSection(const std::string &plan, const std::string &heading)

@@ -28,11 +28,11 @@ const char *const checkWarnings[] = {
     "undefined-byte", "utf8", "lone-cr",
     "repeated-section", "section-prefix", "section-case", "unknown-section", "indented-header",
     "key-prefix", "key-case", "indented-key", "unknown-key", "empty-key", "repeated-key",
-    "no-equals", "cut", "no-application", "no-title",
-    "semicolons", "rooted-destination", "windows-subdirectory", "duplicate-destination",
+    "no-equals", "cut", "no-title",
+    "semicolons", "rooted-destination", "duplicate-destination",
     "outside-installation", "size",
     "shortcut-never-made", "lnk", "not-installed", "icon-percent", "icon-index",
-    "duplicate-shortcut",
+    "duplicate-shortcut", "desktop-name", "no-uninstaller", "outside-group",
     "suffix-dot", "suffix-separator",
     nullptr,
 };
@@ -89,6 +89,11 @@ struct Checker {
     {
         out.push_back(Diagnostic{line, column, warning != nullptr ? Severity::Warning : Severity::Error,
                                  warning, message});
+    }
+    /* An error that has a name of its own. */
+    void AddError(int line, int column, const char *name, const std::string &message)
+    {
+        out.push_back(Diagnostic{line, column, Severity::Error, name, message});
     }
     void AddAt(size_t offset, const char *warning, const std::string &message)
     {
@@ -168,11 +173,18 @@ bool Checker::CheckWholeFile()
 void Checker::CheckEncoding()
 {
     const std::string &bytes = file.bytes;
+    /* The mark is three characters in front of the first line: it matters
+       only when that line is a header, which it then no longer is. */
     bool bom = bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
-    if (bom)
-        Add(1, 1, nullptr,
-            "UTF-8 byte-order mark: the first line does not start with its first character "
-            "and is not read as written; save the script in code page 1252 without a mark");
+    if (bom && file.text.size() > 3 && file.text[3] == '[') {
+        int content;
+        ScriptLineEnd(file.text.c_str() + 3, &content);
+        AddError(1, 1, "byte-order-mark",
+                 "UTF-8 byte-order mark before the header " +
+                     Quote(file.text.substr(3, (size_t)content)) +
+                     ": the line starts with the mark, not with '[', and is no header; save the "
+                     "script in code page 1252 without a mark");
+    }
 
     const std::string &text = file.text;
     if (text.find('\n') == std::string::npos && text.find('\r') != std::string::npos)
@@ -180,13 +192,19 @@ void Checker::CheckEncoding()
             "line ends are CR alone: the whole file is one single line and nothing in it is "
             "read; use CR LF or LF");
 
-    if (file.hasZero) {
-        size_t zero = text.size();
+    /* Zero bytes and line ends after the last line hide nothing. */
+    size_t zero = text.size();
+    std::string rest = file.bytes.substr(zero);
+    bool nothingHidden = rest.find_first_not_of('\0') == std::string::npos ||
+                         (rest.find_first_not_of(std::string("\0\r\n", 3)) == std::string::npos &&
+                          (text.empty() || text.back() == '\n'));
+    if (file.hasZero && !nothingHidden) {
         int after = file.LineCount() - file.LineOf(zero);
-        AddAt(zero, nullptr,
-              "zero byte: the text ends here" +
-                  (after > 0 ? " and the " + std::to_string(after) + " line(s) after it are not read"
-                             : std::string(" and the rest of the line is not read")));
+        AddError(file.LineOf(zero), file.ColumnOf(zero), "zero-byte",
+                 "zero byte: the text ends here" +
+                     (after > 0 ? " and the " + std::to_string(after) +
+                                      " line(s) after it are not read"
+                                : std::string(" and the rest of the line is not read")));
     }
 
     for (size_t start = 0; start < text.size();) {
@@ -212,9 +230,7 @@ void Checker::CheckEncoding()
                   "byte(s)" + undefined + " name no character in code page 1252");
 
         if (StartsWithUtf8Directory(line)) {
-            AddAt(start + line.find(directoryInUtf8), nullptr,
-                  "\"R\xC3\xA9pertoire\" is written in UTF-8 (0xC3 0xA9) and never matches the "
-                  "key; save the script in code page 1252, where \xC3\xA9 is the single byte 0xE9");
+            /* told with the settings */
         } else if (!line.empty() && line[0] != ';' && Cp1252LooksUtf8(line, skip)) {
             AddAt(start, "utf8",
                   "text looks UTF-8 encoded: the program reads it in code page 1252 and shows " +
@@ -358,8 +374,17 @@ void Checker::CheckSettings(const char *section, int offset, const char *const *
             return;
         }
 
-        if (StartsWithUtf8Directory(key))
-            return; /* reported with the encoding */
+        /* The proposal comes from the program-files directory: the key
+           matters only on a system that names none. */
+        static const char unusedDirectory[] =
+            ", used only when the system names no program-files directory; the proposal "
+            "comes from the program-files directory anyway";
+        if (section == sectionSettings && StartsWithUtf8Directory(key)) {
+            Add(e.number, 1, "unknown-key",
+                "key " + Quote(key) + " sets nothing: \"R\xC3\xA9pertoire\" is written in UTF-8 "
+                "(0xC3 0xA9) and the key has the single byte 0xE9" + unusedDirectory);
+            return;
+        }
         if (e.keyLength == 0) {
             Add(e.number, 1, "empty-key", "line with an empty key sets nothing");
             return;
@@ -386,7 +411,7 @@ void Checker::CheckSettings(const char *section, int offset, const char *const *
         if (section == sectionSettings && StartsWithNoCase(trimmed, "Repertoire")) {
             Add(e.number, 1, "unknown-key",
                 "key " + Quote(key) + " sets nothing: the key is " + Quote(keyDirectory) +
-                    ", with the byte 0xE9");
+                    ", with the byte 0xE9" + unusedDirectory);
             return;
         }
         Add(e.number, 1, "unknown-key",
@@ -402,6 +427,12 @@ void Checker::CheckBitmap()
     int line = bitmap.line, column = bitmap.column;
     std::string name = Quote(bitmap.value);
     DistEntry found = DistLookup(file.directory, bitmap.value);
+    if (!found.refused.empty()) {
+        AddError(line, column, "bitmap-name",
+                 "picture " + name + " cannot be opened: " + found.refused +
+                     "; the program says \"Ne peut ouvrir\" and shows a plain backdrop");
+        return;
+    }
     if (found.kind == DistKind::Missing) {
         Add(line, column, nullptr, "picture " + name + " not found in " + file.directory);
         return;
@@ -447,11 +478,23 @@ void Checker::CheckBitmap()
     if (BitmapCheckInfo(bytes + 14, infoSize, &pixelBytes) != 0) {
         unsigned bits = bytes[14 + 14] | bytes[14 + 15] << 8;
         unsigned compression = BitmapRead32(bytes + 14 + 16);
-        Add(line, column, nullptr,
-            "picture " + name + " refused (" + std::to_string(bits) + " bits, compression " +
-                std::to_string(compression) +
-                "): the program shows only BMP pictures of 1, 4, 8, 16, 24 or 32 bits, "
-                "uncompressed, RLE8, RLE4 or bit fields, with sound headers");
+        int height = (int)BitmapRead32(bytes + 14 + 8);
+        bool rle = (compression == 1 && bits == 8) || (compression == 2 && bits == 4);
+        /* The run-length layouts are shown, but not every picture of them. */
+        std::string why =
+            rle && BitmapRead32(bytes + 14 + 20) == 0
+                ? "its run-length pixels have no size (biSizeImage 0), and the program reads "
+                  "exactly biSizeImage bytes of them"
+            : rle && height < 0 ? "run-length pixels are stored bottom-up, and its height is "
+                                  "negative"
+                                : "the program shows only BMP pictures of 1, 4, 8, 16, 24 or 32 "
+                                  "bits, uncompressed, RLE8, RLE4 or bit fields, with sound "
+                                  "headers";
+        AddError(line, column, "bitmap-refused",
+                 "picture " + name + " refused (" + std::to_string(bits) + " bits, compression " +
+                     std::to_string(compression) + "): " + why +
+                     "; the program says \"cr\xC3\xA9" "ation de bitmap impossible\" and shows a "
+                     "plain backdrop");
         return;
     }
     if (size - offBits < (long long)pixelBytes)
@@ -489,11 +532,19 @@ void Checker::CheckFiles(int offset)
             Add(e.number, entry.sourceColumn, nullptr,
                 "no source file named: the entry names the setup directory itself, which "
                 "cannot be copied");
+        else if (!entry.found.refused.empty())
+            AddError(e.number, entry.sourceColumn, "source-name",
+                     "source " + Quote(entry.source) + " cannot be opened: " + entry.found.refused +
+                         "; the program says \"Ne peut ouvrir\" before the backdrop, copies "
+                         "nothing for this line and ends incomplete");
         else if (entry.found.kind == DistKind::Missing)
-            Add(e.number, entry.sourceColumn, nullptr,
-                "source file " + Quote(entry.source) + " not found in " + file.directory +
-                    ": the program says \"Ne peut ouvrir\" before the backdrop, copies nothing "
-                    "for this line and ends incomplete");
+            AddError(e.number, entry.sourceColumn, "missing-source",
+                     "source file " + Quote(entry.source) + " not found in " + file.directory +
+                         (Cp1252LooksUtf8(entry.source)
+                              ? " (the name is read in code page 1252, as written here)"
+                              : "") +
+                         ": the program says \"Ne peut ouvrir\" before the backdrop, copies "
+                         "nothing for this line and ends incomplete");
         else if (entry.found.kind == DistKind::Directory)
             Add(e.number, entry.sourceColumn, nullptr,
                 "source " + Quote(entry.source) + " is a directory, which cannot be copied");
@@ -523,11 +574,6 @@ void Checker::CheckFiles(int offset)
                 "destination " + Quote(d) + " names a drive: it is put under the " +
                     (entry.toWindows ? "Windows" : "installation") +
                     " directory, where ':' cannot be part of a name, and the copy fails");
-        if (entry.toWindows && WinPathResolve(d).parts.size() > 1)
-            Add(e.number, entry.column, "windows-subdirectory",
-                "destination " + Quote(d) +
-                    " has a directory: directories are not created in the Windows directory, "
-                    "and the copy fails unless it exists");
         model.files.push_back(entry);
     });
 }
@@ -590,7 +636,12 @@ void Checker::CheckGroup(int offset)
             model.shortcuts.back().broken = true;
             Add(e.number, 1, "no-equals",
                 "line of blanks is not an empty line: the list goes on after it, and the "
-                "shortcut named after its blanks cannot be saved");
+                "shortcut named after its blanks cannot be saved" +
+                    std::string(model.shortcuts.size() == 1
+                                    ? "; as the first entry it takes the desktop's shortcut, "
+                                      "which cannot be saved either: no shortcut goes on the "
+                                      "desktop"
+                                    : ""));
             return;
         }
         if (!e.hasEquals) {
@@ -614,7 +665,8 @@ void Checker::CheckGroup(int offset)
                 "shortcut name " + Quote(entry.name) + " does not end in \".lnk\"");
 
         const EntryShortcut &f = entry.fields;
-        if (!f.iconInInstallDir && strchr(f.iconFile, '%') != nullptr)
+        const char *icon = f.iconFile + strspn(f.iconFile, " \t");
+        if (!f.iconInInstallDir && icon != f.iconFile && *icon == '%')
             Add(e.number, entry.column, "icon-percent",
                 "the '%' of the icon file " + Quote(f.iconFile) +
                     " is not right after its comma: the icon file is used as written, not "
@@ -678,13 +730,26 @@ void CheckScript(const ScriptFile &file, ScriptModel *model, std::vector<Diagnos
         ScriptSetting *const settings[] = {&model->bitmap, &model->application, &model->title,
                                            &model->directory};
         c.CheckSettings(sectionSettings, offset, keys, settings, 4, false);
-        if (model->application.line == 0)
-            c.Add(headerLine, 1, "no-application",
-                  "no \"Application\": the proposed directory, the Start-menu group and the "
-                  "uninstall entry have no name");
-        if (model->title.line == 0)
-            c.Add(headerLine, 1, "no-title",
-                  "no \"Titre\": the backdrop, the dialogs and the messages have no caption");
+        /* Without a name of its own the product lands in the folders that
+           should hold it: program files, the Programs menu, the key of
+           every uninstall entry. */
+        const ScriptSetting &application = model->application;
+        std::string what = application.line == 0 ? "no \"Application\""
+                           : application.value.empty()
+                               ? "empty \"Application\""
+                               : "\"Application\" " + c.Quote(application.value) +
+                                     " names no folder of its own";
+        if (application.line == 0 || WinPathResolve(application.value).parts.empty())
+            c.AddError(application.line != 0 ? application.line : headerLine,
+                       application.line != 0 ? application.column : 1, "no-application",
+                       what + ": the program proposes the program-files directory itself and "
+                       "installs straight into it, makes the shortcuts in the Programs folder "
+                       "itself, and writes DisplayName and UninstallString on the "
+                       "...\\CurrentVersion\\Uninstall key itself");
+        if (model->title.line == 0 || model->title.value.empty())
+            c.Add(model->title.line != 0 ? model->title.line : headerLine, 1, "no-title",
+                  std::string(model->title.line == 0 ? "no" : "empty") +
+                      " \"Titre\": the backdrop, the dialogs and the messages have no caption");
         c.CheckBitmap();
     } else {
         c.Add(1, 1, nullptr,

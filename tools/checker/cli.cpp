@@ -124,14 +124,17 @@ int CheckerReport(const ScriptFile &file, const CheckRequest &request, std::ostr
                      });
     int status = CHECK_CLEAN;
     for (const Diagnostic &d : diagnostics) {
-        std::string name = d.warning != nullptr ? d.warning : "";
-        if (!name.empty() && std::find(request.silenced.begin(), request.silenced.end(), name) !=
+        std::string name = d.name != nullptr ? d.name : "";
+        bool warning = d.severity == Severity::Warning;
+        if (warning && std::find(request.silenced.begin(), request.silenced.end(), name) !=
                                  request.silenced.end())
             continue;
-        bool isError = d.severity == Severity::Error || request.warningsAreErrors;
+        bool isError = !warning || request.warningsAreErrors;
         err << file.path << ":" << d.line << ":" << d.column << ": "
             << (isError ? "error" : "warning") << ": " << d.message;
-        if (!name.empty())
+        if (!warning && !name.empty())
+            err << " [" << name << "]";
+        else if (warning)
             err << (request.warningsAreErrors ? " [-Werror=" : " [-W") << name << "]";
         err << "\n";
         status = std::max(status, isError ? (int)CHECK_ERRORS : (int)CHECK_WARNINGS);

@@ -9,8 +9,8 @@
 #include "tools/checker/winpath.h"
 
 /* The entry of directory whose name is part (cp1252) but for capitals; the
-   Linux name may be UTF-8 or the cp1252 bytes themselves. An exact match
-   wins over others. */
+   Linux name may be UTF-8 or, when it is no UTF-8, the cp1252 bytes
+   themselves. An exact match wins over others. */
 static bool DistFindPart(const std::string &directory, const std::string &part, std::string *found)
 {
     std::string utf8 = Cp1252ToUtf8(part);
@@ -26,9 +26,13 @@ static bool DistFindPart(const std::string &directory, const std::string &part, 
     while (struct dirent *entry = readdir(dir)) {
         std::string name = entry->d_name;
         std::string asCp1252;
-        if (!Utf8ToCp1252(name, &asCp1252))
+        if (!Utf8ToCp1252(name, &asCp1252)) {
+            /* a UTF-8 name that code page 1252 lacks is no name the program can give */
+            if (Cp1252LooksUtf8(name))
+                continue;
             asCp1252 = name;
-        if (Cp1252EqualNoCase(asCp1252, part) || Cp1252EqualNoCase(name, part)) {
+        }
+        if (Cp1252EqualNoCase(asCp1252, part)) {
             *found = name;
             matched = true;
             break;
@@ -41,7 +45,24 @@ static bool DistFindPart(const std::string &directory, const std::string &part, 
 DistEntry DistLookup(const std::string &directory, const std::string &windowsName)
 {
     DistEntry result;
-    WinPath resolved = WinPathResolve(windowsName);
+    /* The program's directory goes in front: leading separators only
+       double the one after it. */
+    size_t start = windowsName.find_first_not_of("\\/");
+    WinPath resolved = WinPathResolve(start == std::string::npos || start == 0
+                                          ? windowsName
+                                          : "\\" + windowsName.substr(start));
+    if (!resolved.root.empty()) {
+        result.refused = "it names a drive, and the program puts its own directory in front of "
+                         "it, where ':' cannot be part of a name";
+        return result;
+    }
+    for (const std::string &part : resolved.parts) {
+        std::string problem = WinNameProblem(part);
+        if (!problem.empty()) {
+            result.refused = "it holds " + problem + ", which Windows refuses in a name";
+            return result;
+        }
+    }
     std::string path = directory;
     std::string name;
     /* A ".." may go above the setup directory, as Windows lets it. */
@@ -63,6 +84,8 @@ DistEntry DistLookup(const std::string &directory, const std::string &windowsNam
     result.name = name;
     if (S_ISDIR(status.st_mode)) {
         result.kind = DistKind::Directory;
+    } else if (resolved.trailingSeparator) {
+        result.refused = "it ends with a separator, and Windows opens no file by such a name";
     } else {
         result.kind = DistKind::File;
         result.size = (long long)status.st_size;

@@ -72,7 +72,7 @@ public:
     /* The name as the file system shows it. */
     std::string Display(const WinPath &p) const
     {
-        std::string text = p.Key(0);
+        std::string text = p.root.size() == 2 ? p.Key(0) : p.root;
         for (size_t i = 0; i < p.parts.size(); i++) {
             const Node *n = Find(p, i + 1);
             text += "\\" + (n != nullptr ? n->spelling : p.parts[i]);
@@ -181,26 +181,55 @@ private:
 struct Planner {
     const ScriptModel &model;
     const PlanOptions &options;
-    std::vector<Diagnostic> &out;
+    /* When set, the installation directory and the group folder's name
+       checked in place of those the installation would use. */
+    std::string otherInstallDir;
+    std::string otherGroupName;
+    std::vector<Diagnostic> out;
+    /* The installation directory or the group folder cannot be made: told
+       apart, since they hide what the other lines do. */
+    Diagnostic installDirProblem{0, 0, Severity::Error, nullptr, ""};
+    Diagnostic groupProblem{0, 0, Severity::Error, nullptr, ""};
     Plan plan;
     Disk disk;
     bool proposed = false;       /* installDir is the Directory dialog's proposal */
-    bool installDirFailed = false;
+
+    Planner(const ScriptModel &m, const PlanOptions &o) : model(m), options(o) {}
 
     void Add(int line, int column, const char *warning, const std::string &message)
     {
         out.push_back(Diagnostic{line, column, warning != nullptr ? Severity::Warning : Severity::Error,
                                  warning, message});
     }
-
-    /* Where a problem of the installation directory or the group folder is
-       told: the Application line they are made of, or the top. */
-    void AddForApplication(const std::string &message, bool madeOfApplication = true)
+    /* An error that has a name of its own. */
+    void AddError(int line, int column, const char *name, const std::string &message)
     {
-        if (madeOfApplication && model.application.line != 0)
-            Add(model.application.line, model.application.column, nullptr, message);
-        else
-            Add(1, 1, nullptr, message);
+        out.push_back(Diagnostic{line, column, Severity::Error, name, message});
+    }
+
+    /* A problem of the installation directory or the group folder, told at
+       the Application line they are made of, or at the top. */
+    void SetProblem(Diagnostic *problem, const std::string &message, bool madeOfApplication = true)
+    {
+        bool atApplication = madeOfApplication && model.application.line != 0;
+        *problem = Diagnostic{atApplication ? model.application.line : 1,
+                              atApplication ? model.application.column : 1, Severity::Error,
+                              nullptr, message};
+    }
+    bool InstallDirFailed() const { return installDirProblem.line != 0; }
+
+    /* folder, '\\' and Application, made into a 128-byte text as made. */
+    void WarnCut(const std::string &what, const std::string &folder, const std::string &made)
+    {
+        size_t whole = folder.size() + 1 + model.application.value.size();
+        if (whole < (size_t)shortText)
+            return;
+        bool atApplication = model.application.line != 0;
+        Add(atApplication ? model.application.line : 1,
+            atApplication ? model.application.column : 1, "cut-folder",
+            what + " is " + std::to_string(whole) + " characters long and is cut to 127, " +
+                Quote(made) + ", while the uninstall entry and the closing message bear the "
+                "whole name");
     }
 
     bool IsUnder(const WinPath &path, const std::string &directory) const
@@ -211,9 +240,19 @@ struct Planner {
                (key.size() == top.size() || key[top.size()] == '\\');
     }
 
+    void Run()
+    {
+        InstallationDirectory();
+        Copies();
+        Programs();
+        Shortcuts();
+        Registry();
+    }
     void InstallationDirectory();
     void Copies();
     void Copy(const FileEntry &f, std::vector<PlannedCopy> *copies);
+    void Programs();
+    void DesktopName(const ShortcutEntry &entry, const WinPath &link);
     void Shortcuts();
     void Registry();
 };
@@ -223,17 +262,20 @@ void Planner::InstallationDirectory()
     /* What the Directory dialog shows: program files, '\' and Application;
        a folder too long for installDir is not read, and the directory the
        script proposes stays. */
-    std::string typed = options.installDir;
+    std::string typed = !otherInstallDir.empty() ? otherInstallDir : options.installDir;
     if (typed.empty()) {
         proposed = true;
-        if (options.programFilesDir.size() < (size_t)shortText)
+        if (options.programFilesDir.size() < (size_t)shortText) {
             typed = Join(options.programFilesDir, model.application.value, shortText);
-        else
+            WarnCut("the proposed installation directory", options.programFilesDir, typed);
+        } else {
             typed = model.directory.value;
+        }
     }
     std::string current = Cut(options.currentDir, pathText);
     WinPath currentPath = WinPathResolve(current);
-    int drive = currentPath.root.empty() ? 0 : (int)Cp1252Upper((unsigned char)current[0]) - 64;
+    /* a network path has no drive letter */
+    int drive = currentPath.root.size() != 2 ? 0 : (int)Cp1252Upper((unsigned char)current[0]) - 64;
     char result[shortText];
     DirectoryNormalise(Cut(typed, pathText).c_str(), current.c_str(), drive, result,
                        sizeof result);
@@ -279,6 +321,7 @@ void Planner::Copy(const FileEntry &f, std::vector<PlannedCopy> *copies)
 {
     char path[pathText];
     std::string why;
+    bool directoryFailed = false; /* and already told */
     std::string base = f.toWindows ? "Windows" : "installation";
     if (f.toWindows) {
         /* A Windows directory or a destination too long for the
@@ -304,13 +347,13 @@ void Planner::Copy(const FileEntry &f, std::vector<PlannedCopy> *copies)
             /* The program makes every directory of the installation
                directory for each file: what fails there fails them all. */
             if (IsUnder(WinPathResolve(plan.installDir), directory)) {
-                if (!installDirFailed)
-                    AddForApplication("the installation directory " + Quote(plan.installDir) +
-                                          " cannot be made: " + why + "; the program says \"Ne "
-                                          "peut cr\xC3\xA9" "er\" or \"Ne peut ouvrir\" for "
-                                          "every file and copies none",
-                                      proposed);
-                installDirFailed = true;
+                if (!InstallDirFailed())
+                    SetProblem(&installDirProblem,
+                               "the installation directory " + Quote(plan.installDir) +
+                                   " cannot be made: " + why + "; the program says \"Ne "
+                                   "peut cr\xC3\xA9" "er\" or \"Ne peut ouvrir\" for "
+                                   "every file and copies none",
+                               proposed);
             } else if (made == Disk::Failed && !f.broken) {
                 Add(f.line, f.column, nullptr,
                     "directory " + Quote(disk.Display(WinPathResolve(directory))) +
@@ -318,24 +361,42 @@ void Planner::Copy(const FileEntry &f, std::vector<PlannedCopy> *copies)
                         "er\", then \"Ne peut ouvrir\" for the file, and copies nothing for "
                         "this line");
             }
-            if (made == Disk::Failed)
-                return;
+            /* The program makes no further directory, and opens the file
+               all the same: a ".." may lead it where the directories are. */
+            if (made == Disk::Failed) {
+                directoryFailed = true;
+                break;
+            }
         }
     }
 
     WinPath destination = WinPathResolve(path);
-    if (f.toWindows) {
-        /* Directories of the Windows directory are not known here: taken
-           as existing, as the warning about them says. */
-        WinPath above = destination;
+    WinPath above = destination;
+    if (!above.parts.empty())
         above.parts.pop_back();
-        if (IsUnder(above, options.windowsDir))
-            disk.Existing(above.Text());
+    bool inWindowsSubdirectory = f.toWindows && !above.parts.empty() &&
+                                 IsUnder(above, options.windowsDir) &&
+                                 above.Key() != WinPathResolve(options.windowsDir).Key();
+    if (inWindowsSubdirectory) {
+        /* No directory is made there: only those every Windows directory
+           has are found. */
+        static const char *const usual[] = {"System", "System32", "Fonts", "Help", "Inf", "Temp"};
+        for (const char *name : usual) {
+            if (above.Key() == WinPathResolve(options.windowsDir + "\\" + name).Key())
+                disk.Existing(above.Text());
+        }
     }
     std::string shown = Quote(disk.Display(destination));
     switch (disk.MakeFile(path, f.line, &why)) {
     case Disk::Failed:
-        if (!f.broken && !(installDirFailed && IsUnder(destination, plan.installDir)))
+        if (inWindowsSubdirectory && disk.Find(above) == nullptr)
+            AddError(f.line, f.column, "windows-subdirectory",
+                     "destination " + shown + " cannot be opened: the program makes no "
+                     "directory in the Windows directory, and " + Quote(disk.Display(above)) +
+                         " is none of those every Windows directory has (System, System32, "
+                         "Fonts, Help, Inf, Temp); it says \"Ne peut ouvrir\" and copies "
+                         "nothing for this line");
+        else if (!f.broken && !directoryFailed)
             Add(f.line, f.column, nullptr,
                 "destination " + shown + " cannot be opened: " + why +
                     "; the program says \"Ne peut ouvrir\" and copies nothing for this line");
@@ -368,17 +429,62 @@ void Planner::Copy(const FileEntry &f, std::vector<PlannedCopy> *copies)
     copies->push_back({display, f.found.size, f.found.name});
 }
 
+/* The registry names two programs of the product whatever the script
+   installs: Tavelin.exe in the installation directory, Untave.exe in the
+   Windows directory. */
+void Planner::Programs()
+{
+    char work[pathText];
+    std::string program = Join(plan.installDir, "Tavelin.exe", pathText);
+    const Disk::Node *found = disk.Find(WinPathResolve(program));
+    if (found == nullptr || found->directory)
+        AddError(model.filesLine, 1, "no-program",
+                 "no \"Tavelin.exe\" is installed at the top of the installation directory: App "
+                 "Paths names " + Quote(program) + ", which is not there, and after \"Oui\" to "
+                 "the question every text file opens and prints with it: a double-click on a "
+                 ".txt file then fails");
+
+    std::string windows = options.windowsDir.size() < (size_t)pathText ? options.windowsDir : "";
+    EntryUninstallCommand(work, sizeof work, windows.c_str(), plan.installDir.c_str());
+    found = disk.Find(WinPathResolve(Join(windows, "Untave.exe", pathText)));
+    if (found == nullptr || found->directory)
+        Add(model.filesLine, 1, "no-uninstaller",
+            "nothing installs \"Untave.exe\" into the Windows directory: the uninstall entry "
+            "runs " + Quote(work) + ", which fails, and the product cannot be removed from the "
+            "list of installed programs");
+}
+
+/* The closing message says that an icon named after Application was put on
+   the desktop; the desktop shows the shortcut's file name, without ".lnk". */
+void Planner::DesktopName(const ShortcutEntry &entry, const WinPath &link)
+{
+    /* blanks at the end of the name show as nothing in the message */
+    std::string application = model.application.value;
+    application.erase(application.find_last_not_of(" \t") + 1);
+    std::string shown = link.parts.empty() ? std::string() : link.parts.back();
+    if (shown.size() >= 4 && Cp1252EqualNoCase(shown.substr(shown.size() - 4), ".lnk"))
+        shown.resize(shown.size() - 4);
+    if (application.empty() || shown == application)
+        return;
+    Add(entry.line, 1, "desktop-name",
+        "the desktop shortcut is named " + Quote(shown) + ", but the closing message says that "
+        "an icon " + Quote(application) + " was created on the desktop");
+}
+
 void Planner::Shortcuts()
 {
     if (!model.hasGroup || options.programsFolder.size() >= (size_t)shortText)
         return;
-    std::string group = Join(options.programsFolder, model.application.value, shortText);
+    const std::string &name = otherGroupName.empty() ? model.application.value : otherGroupName;
+    std::string group = Join(options.programsFolder, name, shortText);
+    if (otherGroupName.empty())
+        WarnCut("the group folder", options.programsFolder, group);
     std::string why;
     Disk::Result folder = disk.MakeDirectory(group, 0, &why);
     if (folder == Disk::Failed || folder == Disk::Device) {
-        AddForApplication("the group folder " + Quote(group) + " cannot be made (only its last "
-                          "level is created): " + why + "; the program says \"Ne peut cr\xC3\xA9"
-                          "er\" and makes no shortcut");
+        SetProblem(&groupProblem, "the group folder " + Quote(group) + " cannot be made (only its "
+                                  "last level is created): " + why + "; the program says \"Ne "
+                                  "peut cr\xC3\xA9" "er\" and makes no shortcut");
         return;
     }
     plan.directories = disk.MadeDirectories();
@@ -411,15 +517,16 @@ void Planner::Shortcuts()
         std::vector<std::string> folders = {group};
         if (i == 0 && options.desktopFolder.size() < (size_t)shortText)
             folders.push_back(options.desktopFolder);
+        std::string unsaved; /* why the group's shortcut cannot be saved */
+        bool desktopMade = false;
         for (const std::string &folder : folders) {
             std::string linkPath = Join(folder, entry.name, pathText);
+            WinPath link = WinPathResolve(linkPath);
             switch (disk.MakeFile(linkPath, entry.line, &why)) {
             case Disk::Failed:
             case Disk::Device:
-                if (!entry.broken && folder == group)
-                    Add(entry.line, 1, nullptr,
-                        "shortcut " + Quote(linkPath) + " cannot be saved: " + why +
-                            "; no shortcut is made" + (i == 0 ? ", nor the desktop one" : ""));
+                if (folder == group)
+                    unsaved = why;
                 continue;
             case Disk::Existed:
                 if (folder == group)
@@ -430,7 +537,21 @@ void Planner::Shortcuts()
             case Disk::Made:
                 break;
             }
-            s.linkPath = disk.Display(WinPathResolve(linkPath));
+            s.linkPath = disk.Display(link);
+            if (folder != group) {
+                desktopMade = true;
+                DesktopName(entry, link);
+            }
+            /* a name that climbs leaves the folder made for it */
+            if (folder == group && !IsUnder(link, group))
+                Add(entry.line, 1, "outside-group",
+                    "shortcut name " + Quote(entry.name) + " climbs out of the group folder: "
+                    "the shortcut is saved as " + Quote(s.linkPath));
+            else if (folder != group && !IsUnder(link, folder))
+                AddError(entry.line, 1, "outside-desktop",
+                         "shortcut name " + Quote(entry.name) + " climbs out of the desktop: "
+                         "the desktop shortcut is saved as " + Quote(s.linkPath) +
+                             ", where the user never sees it");
             auto same = std::find_if(made.begin(), made.end(), [&](const PlannedShortcut &m) {
                 return Cp1252EqualNoCase(m.linkPath, s.linkPath);
             });
@@ -439,6 +560,13 @@ void Planner::Shortcuts()
             else
                 made.push_back(s);
         }
+        if (!unsaved.empty() && !entry.broken)
+            AddError(entry.line, 1, "unsaved-shortcut",
+                     "shortcut " + Quote(Join(group, entry.name, pathText)) + " cannot be saved: " +
+                         unsaved + "; no shortcut is made in the group" +
+                         (i > 0          ? ""
+                          : desktopMade ? ", but the desktop one is"
+                                        : ", nor on the desktop"));
     }
     std::sort(made.begin(), made.end(), [](const PlannedShortcut &a, const PlannedShortcut &b) {
         return Less(a.linkPath, b.linkPath);
@@ -519,17 +647,98 @@ void Planner::Registry()
     plan.values = values;
 }
 
+/* A name Windows takes for a folder of its own: refused characters and
+   separators become '_', the blanks and dots that end it go. */
+std::string UsableName(const std::string &name)
+{
+    std::string usable;
+    for (char c : name) {
+        bool refused = !WinNameProblem(std::string(1, c)).empty() || c == '\\' || c == '/';
+        usable += refused ? '_' : c;
+    }
+    while (!usable.empty() && (usable.back() == ' ' || usable.back() == '.'))
+        usable.pop_back();
+    if (usable.empty() || WinIsDeviceName(usable))
+        usable += "_";
+    return usable;
+}
+
+/* Whether the installation can make the directory, on the machine of the
+   options. */
+bool Makeable(const std::string &directory, const PlanOptions &options)
+{
+    Disk disk;
+    for (const std::string &folder : {options.windowsDir, options.programFilesDir,
+                                      options.programsFolder, options.desktopFolder,
+                                      options.currentDir})
+        disk.Existing(folder);
+    char path[pathText];
+    EntryJoinPath(path, sizeof path, directory.c_str(), "x");
+    std::string why;
+    for (int i = EntryNextDirectory(path, 0); i >= 0; i = EntryNextDirectory(path, i + 1)) {
+        Disk::Result made = disk.MakeDirectory(std::string(path, (size_t)i), 0, &why);
+        if (made == Disk::Failed || made == Disk::Device)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 Plan PlanInstallation(const ScriptModel &model, const PlanOptions &options,
                       std::vector<Diagnostic> *diagnostics)
 {
-    Planner p{model, options, *diagnostics, Plan(), Disk()};
-    p.InstallationDirectory();
-    p.Copies();
-    p.Shortcuts();
-    p.Registry();
-    return p.plan;
+    Planner real(model, options);
+    real.Run();
+    bool groupFailed = real.groupProblem.line != 0;
+    if (!real.InstallDirFailed() && !groupFailed) {
+        diagnostics->insert(diagnostics->end(), real.out.begin(), real.out.end());
+        return real.plan;
+    }
+
+    /* What the other lines do would be hidden: they are checked against the
+       directory the script would otherwise give, the Répertoire proposed
+       when the system names no program-files directory, or else a name
+       Windows takes. */
+    Planner other(model, options);
+    if (real.InstallDirFailed()) {
+        std::vector<std::string> candidates;
+        if (!model.directory.value.empty())
+            candidates.push_back(model.directory.value);
+        if (!options.installDir.empty())
+            candidates.push_back(Join(options.programFilesDir, model.application.value, shortText));
+        candidates.push_back(
+            Join(options.programFilesDir, UsableName(model.application.value), shortText));
+        for (const std::string &candidate : candidates) {
+            Planner tried(model, options);
+            tried.otherInstallDir = candidate;
+            tried.InstallationDirectory();
+            if (Makeable(tried.plan.installDir, options)) {
+                other.otherInstallDir = tried.plan.installDir;
+                break;
+            }
+        }
+    }
+    if (groupFailed)
+        other.otherGroupName = UsableName(model.application.value);
+    bool checked = !other.otherInstallDir.empty() || !real.InstallDirFailed();
+    if (checked)
+        other.Run();
+
+    for (Diagnostic *problem : {&real.installDirProblem, &real.groupProblem}) {
+        if (problem->line == 0)
+            continue;
+        if (problem == &real.installDirProblem && checked)
+            problem->message += "; the other lines are checked as if it were " +
+                                Quote(other.otherInstallDir);
+        else if (problem == &real.groupProblem && checked)
+            problem->message += "; the shortcuts are checked as if it were " +
+                                Quote(Join(options.programsFolder, other.otherGroupName, shortText));
+        diagnostics->push_back(*problem);
+    }
+    const std::vector<Diagnostic> &rest = checked ? other.out : real.out;
+    diagnostics->insert(diagnostics->end(), rest.begin(), rest.end());
+    return real.plan;
 }
 
 std::string PlanFormat(const Plan &plan)

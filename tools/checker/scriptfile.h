@@ -11,7 +11,7 @@ struct Diagnostic {
     int line;            /* from 1 */
     int column;          /* from 1; one byte is one character in code page 1252 */
     Severity severity;
-    const char *warning; /* the warning's name, for -Wno-NAME; null for an error */
+    const char *name;    /* a warning's name, for -Wno-NAME; an error's name, or null */
     std::string message; /* UTF-8 */
 };
 

@@ -16,9 +16,19 @@ WinPath WinPathResolve(const std::string &name)
 {
     WinPath path;
     size_t at = 0;
+    auto separator = [](char c) { return c == '\\' || c == '/'; };
     if (name.size() >= 2 && name[1] == ':') {
         path.root = name.substr(0, 2);
         at = 2;
+    } else if (name.size() > 2 && separator(name[0]) && separator(name[1]) && !separator(name[2])) {
+        /* a network path: "\\server\share" is its root, which ".." never leaves */
+        size_t server = name.find_first_of("\\/", 2);
+        size_t share = server == std::string::npos ? std::string::npos
+                                                   : name.find_first_of("\\/", server + 1);
+        at = share == std::string::npos ? name.size() : share;
+        path.root = "\\\\" + name.substr(2, (server == std::string::npos ? at : server) - 2);
+        if (server != std::string::npos && server + 1 < at)
+            path.root += "\\" + name.substr(server + 1, at - server - 1);
     }
     std::vector<std::string> raw;
     std::string part;

@@ -12,7 +12,7 @@
    last loses one final '.', and the last part loses its final blanks and
    dots. So "bin/Tavelin.exe " is bin\Tavelin.exe. */
 struct WinPath {
-    std::string root;               /* "C:", or "" for a relative name */
+    std::string root;               /* "C:", "\\\\server\\share", or "" for a relative name */
     std::vector<std::string> parts; /* what lies below the root */
     int climbed = 0;                /* how many ".." went above where a relative name started */
     bool trailingSeparator = false; /* the name ended with '\' or '/' */
