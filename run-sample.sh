@@ -6,7 +6,8 @@
 # With a display the installation is yours to click through. Without one a
 # scripted user accepts every proposal, screenshots are saved, the receipt of
 # what was installed is printed and compared with setupcheck's plan of the
-# same script: any difference, any failure message gives a non-zero exit.
+# same script: any difference, any failure message, anything the shortcuts
+# or the registry point at that was not installed gives a non-zero exit.
 set -eu
 dist="${1:-}"
 if [ -n "$dist" ]; then dist=$(cd "$dist" && pwd); fi

@@ -31,13 +31,13 @@ target_compile_options(setupcheck PRIVATE ${TAV_WARNINGS} ${TAV_SANITIZE})
 target_link_options(setupcheck PRIVATE ${TAV_SANITIZE})
 target_link_libraries(setupcheck PRIVATE setupchecker)
 
-# The sample distribution the checker's tests read; two source files stand
+# The sample distribution the checker's tests read; three source files stand
 # for the programs.
 file(GLOB TAV_CHECKER_SAMPLE_FILES ${PROJECT_SOURCE_DIR}/sample/*.*)
 add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/checker-sample/SETUP.INF
   COMMAND python3 ${PROJECT_SOURCE_DIR}/tools/make_sample.py ${PROJECT_SOURCE_DIR}/sample
           ${PROJECT_BINARY_DIR}/checker-sample ${PROJECT_SOURCE_DIR}/sample/tavelin/tavelin.rc
-          ${PROJECT_SOURCE_DIR}/sample/tavelin/main.cpp
+          ${PROJECT_SOURCE_DIR}/sample/tavelin/main.cpp ${PROJECT_SOURCE_DIR}/sample/untave/main.cpp
   DEPENDS ${TAV_CHECKER_SAMPLE_FILES} ${PROJECT_SOURCE_DIR}/tools/make_sample.py
           ${PROJECT_SOURCE_DIR}/tools/make_tile.py
   COMMENT "Laying out the sample distribution for the checker's tests")

@@ -84,26 +84,34 @@ else()
   tav_setup_program(setup SETUP tavcore)
 endif()
 
-# The sample distribution: the demonstration build of Tavelin and the files
-# of sample/, laid out beside SETUP.EXE. The demonstration program is always
-# the PE32 one, so that every tree's sample holds the same bytes.
+# The sample distribution: the demonstration builds of Tavelin and of its
+# uninstaller and the files of sample/, laid out beside SETUP.EXE. The
+# demonstration programs are always the PE32 ones, so that every tree's
+# sample holds the same bytes.
 if(TAV_SHIPPED_DIR)
   set(TAV_DEMO_EXE ${TAV_SHIPPED_DIR}/Tavelin.exe)
+  set(TAV_UNINSTALLER_EXE ${TAV_SHIPPED_DIR}/Untave.exe)
 else()
-  add_executable(tavelin_demo WIN32 sample/tavelin/main.cpp sample/tavelin/tavelin.rc)
-  set_target_properties(tavelin_demo PROPERTIES OUTPUT_NAME Tavelin)
-  set_source_files_properties(sample/tavelin/tavelin.rc PROPERTIES OBJECT_DEPENDS ${TAV_GENERATED}/install.ico)
-  target_include_directories(tavelin_demo PRIVATE ${TAV_GENERATED})
-  target_compile_options(tavelin_demo PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${TAV_WARNINGS}>)
-  target_link_options(tavelin_demo PRIVATE -static -static-libgcc -static-libstdc++ -mwindows)
+  function(tav_demo_program target output directory)
+    add_executable(${target} WIN32 sample/${directory}/main.cpp sample/${directory}/${directory}.rc)
+    set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output})
+    set_source_files_properties(sample/${directory}/${directory}.rc PROPERTIES
+      OBJECT_DEPENDS ${TAV_GENERATED}/install.ico)
+    target_include_directories(${target} PRIVATE ${TAV_GENERATED})
+    target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${TAV_WARNINGS}>)
+    target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++ -mwindows)
+  endfunction()
+  tav_demo_program(tavelin_demo Tavelin tavelin)
+  tav_demo_program(untave_demo Untave untave)
   set(TAV_DEMO_EXE $<TARGET_FILE:tavelin_demo>)
+  set(TAV_UNINSTALLER_EXE $<TARGET_FILE:untave_demo>)
 endif()
 
 file(GLOB TAV_SAMPLE_FILES ${PROJECT_SOURCE_DIR}/sample/*.*)
 add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/sample/SETUP.EXE
   COMMAND python3 ${PROJECT_SOURCE_DIR}/tools/make_sample.py ${PROJECT_SOURCE_DIR}/sample
-          ${PROJECT_BINARY_DIR}/sample ${TAV_SETUP_EXE} ${TAV_DEMO_EXE}
-  DEPENDS setup ${TAV_SETUP_EXE} ${TAV_DEMO_EXE} ${TAV_SAMPLE_FILES}
+          ${PROJECT_BINARY_DIR}/sample ${TAV_SETUP_EXE} ${TAV_DEMO_EXE} ${TAV_UNINSTALLER_EXE}
+  DEPENDS setup ${TAV_SETUP_EXE} ${TAV_DEMO_EXE} ${TAV_UNINSTALLER_EXE} ${TAV_SAMPLE_FILES}
           ${PROJECT_SOURCE_DIR}/tools/make_sample.py ${PROJECT_SOURCE_DIR}/tools/make_tile.py
   COMMENT "Laying out the sample distribution")
 add_custom_target(sample ALL DEPENDS ${PROJECT_BINARY_DIR}/sample/SETUP.EXE)

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Lays out the sample distribution: SETUP.EXE, its script and the product's
-files side by side, as a packager ships them.
+files, its uninstaller among them, side by side, as a packager ships them.
 
-    make_sample.py SAMPLE_SOURCES OUTPUT SETUP.EXE Tavelin.exe
+    make_sample.py SAMPLE_SOURCES OUTPUT SETUP.EXE Tavelin.exe Untave.exe
 """
 import os
 import random
@@ -25,12 +25,13 @@ def dictionary(path):
         f.write("\r\n".join(sorted(words)).encode("ascii") + b"\r\n")
 
 
-def main(sources, output, setup_exe, tavelin_exe):
+def main(sources, output, setup_exe, tavelin_exe, untave_exe):
     os.makedirs(output, exist_ok=True)
     for name in ("SETUP.INF", "Lisezmoi.txt", "LICENCE.TXT", "BONJOUR.TXT", "TAVELIN.INI"):
         shutil.copyfile(os.path.join(sources, name), os.path.join(output, name))
     shutil.copyfile(setup_exe, os.path.join(output, "SETUP.EXE"))
     shutil.copyfile(tavelin_exe, os.path.join(output, "Tavelin.exe"))
+    shutil.copyfile(untave_exe, os.path.join(output, "Untave.exe"))
     subprocess.check_call([sys.executable, os.path.join(HERE, "make_tile.py"),
                            os.path.join(output, "FOND.BMP")])
     dic = os.path.join(output, "FRANCAIS.DIC")
@@ -39,4 +40,4 @@ def main(sources, output, setup_exe, tavelin_exe):
 
 
 if __name__ == "__main__":
-    main(*sys.argv[1:5])
+    main(*sys.argv[1:6])

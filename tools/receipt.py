@@ -2,7 +2,9 @@
 """Prints the receipt of an installation made in a test-bed prefix, from what
 the program left there: every file it added, with its size and the file of
 the distribution it equals, the directories created, the shortcuts and the
-registry values written.
+registry values written. Below a shortcut or a registry value, a line
+beginning with "MISSING" names the program or file it points at that is not
+on the machine after the installation.
 
     receipt.py BED DIST [PLAN]
 
@@ -10,7 +12,8 @@ BED is the test bed whose prefix was installed into from its pristine state,
 DIST the distribution directory. PLAN, a file holding setupcheck's plan of
 the same installation, tells which source each file is expected to be a copy
 of when several files of the distribution are alike. Exit code 1 when an
-installed file equals no file of the distribution.
+installed file equals no file of the distribution, or when something the
+installation points at is missing.
 """
 import os
 import re
@@ -25,6 +28,7 @@ WATCHED = [
 ]
 SHELL_FOLDERS = r"Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders"
 LINK_HEADER = b"\x4c\x00\x00\x00\x01\x14\x02\x00"
+MARK = "      MISSING "
 
 
 def reg_unescape(text):
@@ -128,6 +132,36 @@ class Drives:
             return None
         return os.path.join(root, *[p for p in path[2:].split("\\") if p])
 
+    def find(self, path):
+        """The Linux path of what the Windows path names on the machine, or
+        None: names are found whatever their capitals, and the blanks and
+        dots that end a name are dropped, as Windows does."""
+        root = self.unix(path[:2])
+        if root is None:
+            return None
+        current = root
+        for part in path[2:].split("\\"):
+            if part in ("", "."):
+                continue
+            if part == "..":
+                if current != root:
+                    current = os.path.dirname(current)
+                continue
+            part = part.rstrip(" .")
+            if not part:
+                continue
+            found = os.path.join(current, part)
+            if not os.path.lexists(found):
+                try:
+                    names = [n for n in os.listdir(current) if n.lower() == part.lower()]
+                except OSError:
+                    return None
+                if not names:
+                    return None
+                found = os.path.join(current, names[0])
+            current = found
+        return current if os.path.exists(current) else None
+
     def windows(self, path):
         # the drive whose root holds the path most closely: C: before Z:, which is /
         best = None
@@ -172,8 +206,75 @@ def planned_sources(plan_text):
     return sources
 
 
+class Pointed:
+    """Finds what a shortcut or a registry value points at, on the machine
+    of a prefix, as Windows would find it."""
+
+    def __init__(self, drives, found):
+        self.drives = drives
+        self.variables = {"SYSTEMROOT": found["windows"], "WINDIR": found["windows"],
+                          "PROGRAMFILES": found["program-files"]}
+        self.search = [found["windows"] + "\\system32", found["windows"]]
+
+    def expand(self, text):
+        return re.sub(r"%([^%]+)%", lambda m: self.variables.get(m.group(1).upper(), m.group(0)),
+                      text)
+
+    def exists(self, name, directory=False, extension=False):
+        """Whether the file is there (or the directory, when directory is
+        set; or the file with ".exe" added, when extension is set, as a
+        command's program is found). A name without a drive is looked for
+        where Windows looks for programs."""
+        name = self.expand(name)
+        if name[1:2] == ":":
+            where = [name]
+        else:
+            where = [d + "\\" + name for d in self.search if d]
+        for path in where:
+            for candidate in (path, path + ".exe") if extension else (path,):
+                found = self.drives.find(candidate)
+                if found and (directory or os.path.isfile(found)):
+                    return True
+        return False
+
+    def program(self, command):
+        """The program a command starts, and whether it is there. Quoted, it
+        is what the quotes hold; unquoted, Windows takes the shortest run of
+        blank-separated words that names a program, and a missing one is
+        what comes before its first argument (" /" or the first blank)."""
+        command = command.strip()
+        if command.startswith('"'):
+            end = command.find('"', 1)
+            name = command[1:end] if end > 0 else command[1:]
+            return name, self.exists(name, extension=True)
+        words = command.split(" ")
+        for i in range(1, len(words) + 1):
+            if self.exists(" ".join(words[:i]), extension=True):
+                return " ".join(words[:i]), True
+        end = command.find(" /")
+        if end < 0:
+            end = command.find(" ")
+        return (command if end < 0 else command[:end]), False
+
+
+def value_program(key, name, value):
+    """How a registry value the installation writes names a program: "path"
+    when the value is the program's path, "command" when it is a command
+    line, None when it names none."""
+    if key.startswith("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\") and name == "":
+        return "path"
+    if key.startswith("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") \
+            and name == "UninstallString":
+        return "command"
+    if re.fullmatch(r"Software\\Classes\\txtfile\\shell\\(open|print)\\command", key) \
+            and name == "":
+        return "command"
+    return None
+
+
 def receipt(bed, dist, plan_text=""):
-    """The receipt's text, and whether every file equals a file of dist."""
+    """The receipt's text, whether every file equals a file of dist, and
+    what the installation points at and is missing, each with what names it."""
     bed = os.path.realpath(bed)
     prefix = os.path.join(bed, "prefix")
     drives = Drives(prefix)
@@ -182,6 +283,12 @@ def receipt(bed, dist, plan_text=""):
     if install_dir and install_dir.endswith("\\Tavelin.exe"):
         install_dir = install_dir[:-len("\\Tavelin.exe")]
     paths = added(bed, drives, install_dir)
+    pointed = Pointed(drives, folders(bed))
+    missing = []
+
+    def mark(what, name, where):
+        out.append(f"{MARK}{what} {name}")
+        missing.append(f"{what} {name}, named by {where}")
 
     shell = now.get(SHELL_FOLDERS, {})
     link_folders = [drives.unix(shell[n]) for n in ("Programs", "Desktop") if shell.get(n)]
@@ -227,8 +334,13 @@ def receipt(bed, dist, plan_text=""):
     out += ["", "Shortcuts"]
     for path in sorted(links, key=drives.windows):
         target, description, icon, index = lnk_fields(path)
-        out.append(f"  {drives.windows(path)}")
+        link = drives.windows(path)
+        out.append(f"  {link}")
         out.append(f"      target {target}; description \"{description}\"; icon {icon},{index}")
+        if not pointed.exists(target, directory=True):
+            mark("target", target, link)
+        if icon and not pointed.exists(icon):
+            mark("icon", icon, link)
 
     out += ["", "Registry values written"]
     for key in sorted(now):
@@ -238,15 +350,23 @@ def receipt(bed, dist, plan_text=""):
             if before.get(key, {}).get(name) != value:
                 root_name = "HKEY_CLASSES_ROOT\\" + key[len("Software\\Classes\\"):] \
                     if key.startswith("Software\\Classes\\") else "HKEY_LOCAL_MACHINE\\" + key
-                out.append(f"  {root_name}  {name or '(default)'} = {value}")
-    return "\n".join(out) + "\n", all_equal
+                where = f"{root_name}  {name or '(default)'}"
+                out.append(f"  {where} = {value}")
+                kind = value_program(key, name, value)
+                if kind == "path" and not pointed.exists(value):
+                    mark("program", value, where)
+                elif kind == "command":
+                    program, found = pointed.program(value)
+                    if not found:
+                        mark("program", program, where)
+    return "\n".join(out) + "\n", all_equal, missing
 
 
 def main(bed, dist, plan=None):
     plan_text = open(plan, encoding="utf-8").read() if plan else ""
-    text, all_equal = receipt(bed, dist, plan_text)
+    text, all_equal, missing = receipt(bed, dist, plan_text)
     sys.stdout.write(text)
-    return 0 if all_equal else 1
+    return 0 if all_equal and not missing else 1
 
 
 if __name__ == "__main__":

@@ -13,8 +13,10 @@ BED is a started test bed (tools/winebed.sh start); the installation runs
 from its pristine state. DIST is copied to the stage directory, and SETUP.EXE
 beside its script under the script's name. Exit code 0 when the scripted user
 met every window it expects and no other (so no failure message), setupcheck
-found no error, and the plan and the receipt agree line for line; 1
-otherwise.
+found no error, nothing the installation points at (shortcut targets and
+icons, the programs of the registry values) is missing, and the plan and the
+receipt agree line for line; 1 otherwise. The plan does not look at what is
+missing: the receipt's marks of it are left out of the comparison.
 """
 import argparse
 import os
@@ -97,9 +99,11 @@ def plan(bed, setupcheck, script, stage):
 
 
 def sections(text):
-    """The lines from the "Files" heading on, without the empty ones."""
+    """The lines from the "Files" heading on, without the empty ones and
+    without the receipt's marks of what is missing."""
     lines = text.splitlines()
-    return [line for line in lines[lines.index("Files"):] if line.strip()]
+    return [line for line in lines[lines.index("Files"):]
+            if line.strip() and not line.startswith(receipt.MARK)]
 
 
 def main():
@@ -117,16 +121,20 @@ def main():
         return 0
     played = play(a.bed, a.userdriver, program, a.scenario, a.shots)
     checked, planned = plan(a.bed, a.setupcheck, script, a.stage)
-    done, all_equal = receipt.receipt(a.bed, a.stage, planned)
+    done, all_equal, missing = receipt.receipt(a.bed, a.stage, planned)
     print(done)
     print(f"Screenshots: {os.path.abspath(a.shots)}")
     for name in sorted(os.listdir(a.shots)):
         print(f"  {name}")
     print()
 
-    status = 0 if played and all_equal and checked < 2 else 1
+    status = 0 if played and all_equal and checked < 2 and not missing else 1
     if checked >= 2:
         print("setupcheck found errors in the script.")
+    if missing:
+        print("The installation points at what is not on the machine after it:")
+        for line in missing:
+            print("  " + line)
     if not planned:
         print("setupcheck made no plan.")
         return 1

@@ -6,9 +6,12 @@ does, in the tests' own test bed:
   other    a distribution of another product, made here, with names the
            program and Windows resolve (a blank after a name, '/' into a
            directory made before, "..", capitals, a file copied twice), a
-           group folder of another name and no registration: they agree too;
+           group folder of another name and no registration: they agree too,
+           and nothing it points at is missing;
   failing  a distribution with a source missing: the failure message shows,
-           and the rehearsal fails.
+           and the rehearsal fails; one that installs neither Tavelin.exe
+           nor Untave.exe, nor the target of a shortcut: plan and receipt
+           agree, and the rehearsal fails naming each.
 
     rehearsal_test.py CASE SOURCE_DIR BUILD_DIR BED_DIR SETUPCHECK
 """
@@ -28,6 +31,7 @@ Ici=a\\..\\ici.txt;A.TXT
 Copie=b.txt;B.TXT
 Autre=B.TXT;A.TXT
 Config=%BLOC.INI;bloc.ini
+Retrait=%untave.exe;UNTAVE.EXE
 [Groupe]
 Bloc-notes.lnk=tavelin.exe,Editeur,%Tavelin.exe,1
 Aide.lnk=doc/aide.txt,Aide
@@ -40,6 +44,16 @@ Titre=Installation incomplete
 [Fichiers]
 Programme=Tavelin.exe
 Absent=ABSENT.TXT
+"""
+
+UNREGISTERED = """[Installer]
+Application=Cartes M\u00e9t\u00e9o
+Titre=Installation des cartes
+[Fichiers]
+Programme=meteo.exe
+[Groupe]
+M\u00e9t\u00e9o.lnk=meteo.exe,Cartes,%Tavelin.exe,0
+Guide.lnk=guide.txt,Guide
 """
 
 
@@ -67,6 +81,13 @@ def rehearse(source, build, bed, setupcheck, dist, scenario, work):
     return run.returncode, run.stdout
 
 
+def shown(wanted, out):
+    missing = [w for w in wanted if w not in out]
+    if missing:
+        print("Not in the rehearsal:", *missing, sep="\n  ")
+    return not missing
+
+
 def main(case, source, build, bed, setupcheck):
     generic = os.path.join(source, "tools", "accept-all.scenario")
     with tempfile.TemporaryDirectory(prefix="tavelin-rehearsal-") as work:
@@ -74,12 +95,13 @@ def main(case, source, build, bed, setupcheck):
         if case == "sample":
             code, out = rehearse(source, build, bed, setupcheck, os.path.join(build, "sample"),
                                  os.path.join(source, "sample", "accept-defaults.scenario"), work)
-            wanted = ["Plan and receipt agree", "  5-fin.png"]
-            return 0 if code == 0 and all(w in out for w in wanted) else 1
+            wanted = ["Plan and receipt agree", "  5-fin.png", "  C:\\windows\\Untave.exe  "]
+            return 0 if code == 0 and shown(wanted, out) else 1
         if case == "other":
             write(dist, {"SETUP.INF": script(OTHER), "Tavelin.exe": b"MZ bloc-notes",
                          "docs/aide.txt": b"aide", "NOTES.TXT": b"notes", "A.TXT": b"pareil",
-                         "B.TXT": b"pareil", "bloc.ini": b"[Bloc]"})
+                         "B.TXT": b"pareil", "bloc.ini": b"[Bloc]",
+                         "UNTAVE.EXE": b"MZ retrait"})
             code, out = rehearse(source, build, bed, setupcheck, dist, generic, work)
             group = "C:\\users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Bloc-notes Plus"
             wanted = ["Plan and receipt agree",
@@ -87,15 +109,26 @@ def main(case, source, build, bed, setupcheck):
                       "  C:\\Program Files\\Bloc-notes Plus\\b.txt  6 bytes  copy of A.TXT",
                       "  C:\\windows\\BLOC.INI  6 bytes  copy of bloc.ini",
                       "  " + group + "\\Notes.lnk", "  C:\\users\\root\\Desktop\\Bloc-notes.lnk"]
-            missing = [w for w in wanted if w not in out]
-            if missing:
-                print("Not in the rehearsal:", *missing, sep="\n  ")
-            return 0 if code == 0 and not missing else 1
+            return 0 if code == 0 and shown(wanted, out) and "MISSING" not in out else 1
         if case == "failing":
             write(dist, {"SETUP.INF": script(FAILING), "Tavelin.exe": b"MZ"})
             code, out = rehearse(source, build, bed, setupcheck, dist, generic, work)
-            shown = "unexpected window \"Installer\" saying \"Ne peut ouvrir"
-            return 0 if code != 0 and shown in out else 1
+            failed = "unexpected window \"Installer\" saying \"Ne peut ouvrir"
+            if code == 0 or not shown([failed], out):
+                return 1
+            dist = os.path.join(work, "unregistered")
+            write(dist, {"SETUP.INF": script(UNREGISTERED), "meteo.exe": b"MZ meteo"})
+            code, out = rehearse(source, build, bed, setupcheck, dist, generic, work)
+            home = "C:\\Program Files\\Cartes M\u00e9t\u00e9o\\"
+            named = "program " + home + "Tavelin.exe, named by HKEY_"
+            wanted = ["Plan and receipt agree",
+                      named + "LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App ",
+                      named + "CLASSES_ROOT\\txtfile\\shell\\open\\command  (default)",
+                      named + "CLASSES_ROOT\\txtfile\\shell\\print\\command  (default)",
+                      "program C:\\windows\\Untave.exe, named by ",
+                      "      MISSING target " + home + "guide.txt\n",
+                      "      MISSING icon " + home + "Tavelin.exe\n"]
+            return 0 if code != 0 and shown(wanted, out) else 1
     raise SystemExit(f"unknown case {case}")
 
 
