@@ -44,6 +44,7 @@ TEST(CheckerSample, PlanCopiesEveryFileWithItsSize)
         {program + "\\Lisezmoi.txt", "Lisezmoi.txt"},
         {program + "\\Tavelin.exe", "Tavelin.exe"},
         {"C:\\windows\\TAVELIN.INI", "TAVELIN.INI"},
+        {"C:\\windows\\Untave.exe", "Untave.exe"},
     };
     std::vector<std::string> expected;
     long long total = 0;
@@ -115,10 +116,10 @@ TEST(CheckerPlan, FollowsTheFolders)
                                 "C:\\", "--programs", "P:", "--desktop", "B:",
                                 sample + "/SETUP.INF"});
     std::string dir = "D:\\Programmes\\Tavelin";
-    ASSERT_GE(PlanSection(r.out, "Files").size(), 6u) << r.out;
+    ASSERT_GE(PlanSection(r.out, "Files").size(), 7u) << r.out;
     ASSERT_GE(PlanSection(r.out, "Shortcuts").size(), 7u) << r.out;
     EXPECT_EQ(0u, PlanSection(r.out, "Files")[0].find("  C:\\TAVELIN.INI  "));
-    EXPECT_EQ(0u, PlanSection(r.out, "Files")[5].find("  " + dir + "\\Tavelin.exe  "));
+    EXPECT_EQ(0u, PlanSection(r.out, "Files")[6].find("  " + dir + "\\Tavelin.exe  "));
     EXPECT_EQ("  B:\\Tavelin.lnk", PlanSection(r.out, "Shortcuts")[0]);
     EXPECT_EQ("  P:\\Tavelin\\Licence.lnk", PlanSection(r.out, "Shortcuts")[2]);
     /* the uninstall command does not look whether the Windows directory ends with '\' */
