@@ -312,7 +312,10 @@ TEST(Install, ClosingTheBackdropDuringTheCopyEndsTheProgram)
     ASSERT_NE(nullptr, backdrop) << "the copy never reached 5 %";
     ASSERT_TRUE(r.ok) << r.failure;
     EXPECT_EQ(0u, r.exitCode);
-    EXPECT_EQ(3u, r.windows.size()) << "no closing message";
+    /* The progress dialog may come and go between two looks of the
+       scripted user; no message may follow it. */
+    for (const DriverWindow &w : r.windows)
+        EXPECT_FALSE(w.messageBox) << "no closing message: " << w.text;
     EXPECT_EQ("(none)", TestRegistryString(HKEY_LOCAL_MACHINE, kAppPaths));
 }
 

@@ -119,12 +119,14 @@ struct Player {
             if (GetGUIThreadInfo(GetWindowThreadProcessId(window, NULL), &info) &&
                 info.hwndFocus != NULL && IsChild(window, info.hwndFocus))
                 target = info.hwndFocus;
+            /* The control is named before the key goes: the key may end
+               the dialog, and its controls with it, before a look after. */
+            if (target != window)
+                *note = Format("to control %d", (short)GetDlgCtrlID(target));
             WPARAM key = action.kind == DriverAction::Escape ? VK_ESCAPE : VK_RETURN;
             UINT scan = MapVirtualKeyW((UINT)key, MAPVK_VK_TO_VSC);
             PostMessageW(target, WM_KEYDOWN, key, (LPARAM)(1 | (scan << 16)));
             PostMessageW(target, WM_KEYUP, key, (LPARAM)(1 | (scan << 16) | 0xC0000000u));
-            if (target != window)
-                *note = Format("to control %d", (short)GetDlgCtrlID(target));
             return true;
         }
         case DriverAction::Close:
