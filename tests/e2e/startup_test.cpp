@@ -162,7 +162,7 @@ TEST(StartupBackdrop, ValidScriptShowsTheBackdropThenTheDirectoryQuestion)
 }
 
 /* Annuler, Escape and the dialog's close box all end the program quietly
-   with 0; so does the backdrop's own close box. */
+   with 0; so does the backdrop's own close box before the question. */
 TEST(StartupBackdrop, EveryWayOutOfTheDirectoryQuestionEndsQuietly)
 {
     std::string dir = TestDir();
@@ -184,9 +184,14 @@ TEST(StartupBackdrop, EveryWayOutOfTheDirectoryQuestionEndsQuietly)
         EXPECT_EQ(result.windows.size(), 2u) << "a closing message";
     }
 
+    /* The backdrop's close box as soon as the backdrop shows: the program
+       ends before the question, or, when the question came first, the
+       backdrop it disables takes no close and the question stays until
+       Annuler. Which comes first is the system's to decide. */
     SCOPED_TRACE("the backdrop's close box");
-    DriverResult result = TestPlay(dir, { Expect(kValidTitle, { Close() }, "Installer"),
-                                          Expect(kValidTitle, {}, "#32770", true) });
+    DriverResult result =
+        TestPlay(dir, { Expect(kValidTitle, { Close() }, "Installer"),
+                        Expect(kValidTitle, { Press(IDC_DIRECTORY_CANCEL) }, "#32770", true) });
     EXPECT_TRUE(result.ok) << result.failure;
     EXPECT_EQ(result.exitCode, 0u);
     for (const DriverWindow &window : result.windows)
