@@ -229,13 +229,12 @@ void Checker::CheckEncoding()
             AddAt(start + firstUndefined, "undefined-byte",
                   "byte(s)" + undefined + " name no character in code page 1252");
 
-        if (StartsWithUtf8Directory(line)) {
-            /* told with the settings */
-        } else if (!line.empty() && line[0] != ';' && Cp1252LooksUtf8(line, skip)) {
+        /* a "Répertoire" key in UTF-8 is told with the settings */
+        if (!StartsWithUtf8Directory(line) && !line.empty() && line[0] != ';' &&
+            Cp1252LooksUtf8(line, skip))
             AddAt(start, "utf8",
                   "text looks UTF-8 encoded: the program reads it in code page 1252 and shows " +
                       Quote(line.substr(skip)));
-        }
 
         size_t cr = line.find('\r');
         if (cr != std::string::npos && text.find('\n') != std::string::npos)
