@@ -31,7 +31,7 @@ include(GoogleTest)
 function(tav_wine_test name)
   cmake_parse_arguments(T "FRESH" "TIMEOUT" "SOURCES;LIBRARIES" ${ARGN})
   if(NOT T_TIMEOUT)
-    set(T_TIMEOUT 120)
+    set(T_TIMEOUT 600)
   endif()
   add_executable(${name} ${T_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
@@ -75,11 +75,22 @@ add_library(driverlib STATIC
   tools/driver/capture.cpp
   tools/driver/transcript.cpp
   tools/driver/scenario.cpp
+  tools/driver/gate.cpp
   tools/driver/play.cpp
   tools/driver/readback.cpp)
 target_include_directories(driverlib PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(driverlib PRIVATE ${TAV_WARNINGS})
 target_link_libraries(driverlib PUBLIC ole32 uuid shell32 gdi32 user32 advapi32)
+
+# The gate the scripted user places in the program it plays, built beside
+# userdriver.exe and the tests, where the scripted user looks for it.
+add_library(gate SHARED tools/driver/gatehook.cpp)
+set_target_properties(gate PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+target_include_directories(gate PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_options(gate PRIVATE ${TAV_WARNINGS})
+# Exported undecorated: on i686 a stdcall export is otherwise "Name@12".
+target_link_options(gate PRIVATE ${TAV_TEST_LINK} -Wl,--kill-at)
+add_dependencies(driverlib gate)
 
 add_executable(userdriver tools/driver/main.cpp)
 target_compile_options(userdriver PRIVATE ${TAV_WARNINGS})

@@ -6,9 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/e2e/support.h"
@@ -177,20 +175,12 @@ TEST(Faults, SourcesChangingSizeAfterTheSizePass)
                      { { "CHANGE.DAT", TestBytes(c.before, 1) } });
         std::string after = TestBytes(c.after, 2);
         /* The size pass has measured the file once the Directory dialog is up. */
-        std::atomic<bool> changed{ false };
-        std::thread changer([&] {
-            if (TestWaitForWindow("#32770", kTitle) != NULL) {
-                TestWriteFile(dir + "\\CHANGE.DAT", after);
-                changed = true;
-            }
-        });
+        DriverAction change = Call([&] { TestWriteFile(dir + "\\CHANGE.DAT", after); });
         DriverStep directory = ExpectDirectory(
-            { SleepFor(500), Type(IDC_DIRECTORY_PATH, inst), Press(IDC_DIRECTORY_INSTALL) });
+            { change, Type(IDC_DIRECTORY_PATH, inst), Press(IDC_DIRECTORY_INSTALL) });
         DriverResult r = TestPlay(dir, { ExpectBackdrop(), directory, ExpectProgress(),
                                          Question(IDNO), Closing(kSuccess) });
-        changer.join();
         ASSERT_TRUE(r.ok) << r.failure;
-        ASSERT_TRUE(changed) << "the Directory dialog never showed";
         /* The dialog told the size the file had at the size pass. */
         const DriverControl *size = r.windows[1].Control(IDC_DIRECTORY_SIZE);
         ASSERT_NE(nullptr, size);

@@ -197,9 +197,7 @@ const std::map<std::string, long> kTestNothingHeld = {
 DriverAction CountHeldFiles(const std::vector<std::string> &paths, int *held)
 {
     *held = -1;
-    DriverAction action;
-    action.kind = DriverAction::Call;
-    action.call = [paths, held] {
+    return Call([paths, held] {
         int count = 0;
         for (const std::string &path : paths) {
             HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
@@ -209,8 +207,7 @@ DriverAction CountHeldFiles(const std::vector<std::string> &paths, int *held)
                 CloseHandle(f);
         }
         *held = count;
-    };
-    return action;
+    });
 }
 
 DriverResult TestPlayProgram(const std::string &program, const std::string &cwd,
@@ -264,6 +261,13 @@ DriverAction WaitText(int id, const std::string &text) { return MakeAction(Drive
 DriverAction Shot(const std::string &path) { return MakeAction(DriverAction::Shot, 0, 0, path); }
 DriverAction SleepFor(int ms) { return MakeAction(DriverAction::Sleep, 0, ms); }
 
+DriverAction Call(std::function<void()> what)
+{
+    DriverAction action = MakeAction(DriverAction::Call);
+    action.call = std::move(what);
+    return action;
+}
+
 int TestScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 int TestScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
 
@@ -308,17 +312,6 @@ DriverStep Question(int answer)
 DriverStep Closing(const std::string &text)
 {
     return Expect(text, { Press(IDOK) });
-}
-
-HWND TestWaitForWindow(const char *className, const char *caption, int control)
-{
-    for (int i = 0; i < 3000; i++) {
-        HWND w = FindWindowA(className, caption);
-        if (w != NULL && (control == 0 || DriverChild(w, control) != NULL))
-            return w;
-        Sleep(10);
-    }
-    return NULL;
 }
 
 const DriverWindow *TestFindBox(const DriverResult &result, const std::string &text)

@@ -7,6 +7,7 @@
    of the scripted user's steps. Paths are Windows paths; window texts are
    UTF-8; file contents are bytes (scripts in code page 1252). */
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -108,7 +109,7 @@ DriverResult TestPlay(const std::string &dir, const std::vector<DriverStep> &ste
                       const std::string &cwd = "", const char *program = kShippedProgram);
 /* The same for any program. */
 DriverResult TestPlayProgram(const std::string &program, const std::string &cwd,
-                             const std::vector<DriverStep> &steps, int timeoutMs = 20000);
+                             const std::vector<DriverStep> &steps, int timeoutMs = 120000);
 
 DriverStep Expect(const std::string &match, std::vector<DriverAction> actions = {},
                   const std::string &className = "", bool optional = false);
@@ -124,9 +125,6 @@ DriverStep InstallTo(const std::string &dir);
 DriverStep Question(int answer);
 /* The closing message, answered with OK. */
 DriverStep Closing(const std::string &text);
-/* A top-level window of that class and caption (with that control, when not
-   0), waited for 30 s at most; null if none came. */
-HWND TestWaitForWindow(const char *className, const char *caption, int control = 0);
 /* The first message box of the run whose text holds `text`; null if none. */
 const DriverWindow *TestFindBox(const DriverResult &result, const std::string &text);
 /* Whether a file or directory is there (a UTF-8 path). */
@@ -142,6 +140,8 @@ DriverAction WaitPercent(int id, int n);
 DriverAction WaitText(int id, const std::string &text);
 DriverAction Shot(const std::string &path);
 DriverAction SleepFor(int ms);
+/* The test's own deed while the program is held where the step left it. */
+DriverAction Call(std::function<void()> what);
 
 /* Screen size, as the program sees it. */
 int TestScreenWidth();

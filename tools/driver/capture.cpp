@@ -115,8 +115,9 @@ COLORREF ToColorRef(DWORD pixel)
 
 /* The icon of a message box, told by its pixels: the icon static (Wine
    0x440, Windows 0x14) is compared with each system icon drawn over the
-   dialog's own background. Until the box is painted nothing matches, so the
-   capture is retried for a second. */
+   dialog's own background. The box is read once painted (the gate holds
+   the program until then); a box read without the gate may not be yet, so
+   a capture that matches nothing is tried again for a second. */
 std::string DetectIcon(HWND box)
 {
     HWND iconStatic = NULL;
@@ -128,7 +129,7 @@ std::string DetectIcon(HWND box)
     /* Wine keeps an empty icon static in a box without icon. */
     DWORD_PTR icon = 0;
     if (iconStatic == NULL ||
-        (SendMessageTimeoutW(iconStatic, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 1000, &icon) &&
+        (Ask(iconStatic, STM_GETICON, 0, 0, &icon) &&
          icon == 0))
         return "none";
 

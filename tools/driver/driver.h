@@ -52,12 +52,15 @@ struct DriverAction {
         Escape,      /* the Escape key */
         Enter,       /* the Enter key */
         Close,       /* the close box (WM_SYSCOMMAND SC_CLOSE) */
-        WaitPercent, /* wait until the text of control id reads an integer >= number */
-        WaitText,    /* wait until the text of control id contains text */
+        WaitPercent, /* wait until the text of control id reads an integer >= number;
+                        the program is then held there until the step goes on */
+        WaitText,    /* wait until the text of control id contains text (held as well);
+                        control id of the window, or else of another of the program */
         Shot,        /* save a screenshot of the whole screen to text (a Windows path, .bmp) */
         Sleep,       /* wait number milliseconds */
-        Call         /* run call: a look of the test's own while the window shows
-                        (the command-line form has none) */
+        Call         /* run call: a look or a deed of the test's own while the window
+                        shows, the program held where the step left it (the
+                        command-line form has none) */
     };
     Kind kind;
     int id = 0;
@@ -68,7 +71,9 @@ struct DriverAction {
 
 /* One expected window. The next window of the process that appears must
    match the next step whose 'optional' flag is off; optional steps may be
-   passed over (a progress dialog that comes and goes between two polls). */
+   passed over (a window the program may or may not show). The program is
+   held until each window it shows has been met, so none comes and goes
+   unseen. */
 struct DriverStep {
     std::string match;        /* must occur in the caption or the message-box text; empty: any */
     std::string className;    /* if not empty, must equal the window class */
@@ -80,8 +85,9 @@ struct DriverStep {
 struct DriverRun {
     std::string program;      /* Windows path of SETUP.EXE */
     std::string directory;    /* current directory of the process */
-    int timeoutMs = 60000;    /* for the whole run */
+    int timeoutMs = 300000;   /* for the whole run: a safety net, far above any healthy run */
     int pollMs = 5;           /* pause between two looks at the windows */
+    std::string gate;         /* Windows path of gate.dll; empty: beside the calling program */
 };
 
 struct DriverResult {
@@ -104,8 +110,9 @@ bool DriverClickAt(int x, int y);
    while that window is being destroyed, where GetDlgItem can hang Wine 10. */
 HWND DriverChild(HWND window, int id);
 
-/* Starts the program, plays the steps, waits for the end. On an unexpected
-   window or a time-out it records the failure and ends the process. */
+/* Starts the program suspended, places the gate (gate.dll) in its thread,
+   plays the steps, waits for the end. On an unexpected window or a time-out
+   it records the failure and ends the process. */
 DriverResult DriverPlay(const DriverRun &run, const std::vector<DriverStep> &steps);
 
 /* Parses the scenario text of the command-line form into steps. */
@@ -113,7 +120,8 @@ bool DriverParseScenario(const std::string &text, std::vector<DriverStep> *steps
                          std::string *error);
 
 /* Message boxes of the calling process itself, for unit tests of code that
-   shows them: a background thread records every box and presses button. */
+   shows them: a background thread records every box and presses button,
+   the calling thread (which shows them) held by the gate while it reads. */
 struct DriverBoxWatch;
 DriverBoxWatch *DriverWatchOwnBoxes(int button);
 std::vector<DriverWindow> DriverStopWatching(DriverBoxWatch *watch);

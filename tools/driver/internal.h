@@ -6,8 +6,11 @@
 
 #include "tools/driver/driver.h"
 
+#include <functional>
 #include <string>
 #include <vector>
+
+struct GateShared;
 
 namespace driver {
 
@@ -19,6 +22,9 @@ std::string Format(const char *format, ...);
 double NowMs();
 
 /* snapshot.cpp: the windows of another process */
+/* A message sent to a window of the program, answered even while the gate
+   holds it; the time limit only guards against a program that hangs. */
+bool Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR *result);
 std::string ClassOf(HWND window);
 std::string CaptionOf(HWND window);
 std::string ControlText(HWND control);
@@ -35,6 +41,44 @@ std::string DetectIcon(HWND box);
 std::string Describe(const DriverWindow &w, int number);
 std::string DescribeStep(const DriverStep &step);
 std::string DescribeAction(const DriverAction &action);
+
+/* gate.cpp: the scripted user's side of the gate (gate.h) placed in one
+   thread of a program, which holds that thread where the scripted user
+   must look before it goes on. */
+struct Gate {
+    HANDLE mapping = NULL;
+    GateShared *shared = nullptr;
+    HANDLE held = NULL;       /* set by the program at each hold */
+    HANDLE go = NULL;         /* set to let a hold go */
+    HMODULE module = NULL;
+    HHOOK hook = NULL;
+    LONG marks = 0;
+
+    /* Before the thread shows anything: the shared record, and the hook. */
+    bool Place(DWORD processId, DWORD threadId, const std::string &dll, std::string *why);
+    void Remove();
+    /* A window the scripted user has met: the program is not held for it. */
+    void Meet(HWND window);
+    /* Whether the program holds now, for that reason (0: any). */
+    bool Holding(LONG reason = 0) const;
+    HWND HeldWindow() const;
+    void Release();
+    /* What the program is to be held at next (GATE_PERCENT ...). */
+    void Await(LONG kind, HWND window, int control, int number, const std::string &text);
+    /* Posts the scripted user's mark to window, behind what it posted
+       before, and awaits it: the program holds once it has handled all. */
+    void AwaitMark(HWND window);
+    /* Waits until the program holds for that reason (0: any); between two
+       looks stop() says why to give up, or nothing. */
+    bool WaitHold(LONG reason, const std::function<std::string()> &stop, std::string *why);
+    /* Unless the program holds already, waits until it has nothing left to
+       do but wait for input, or holds for a window: what it shows then is
+       drawn, and stays so while the scripted user looks. */
+    bool Settle(HWND window, const std::function<std::string()> &stop, std::string *why);
+};
+/* gate.dll beside the calling program (the tests and userdriver.exe are
+   built beside it). */
+std::string GateBesideThisProgram();
 
 }  // namespace driver
 

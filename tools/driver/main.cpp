@@ -6,6 +6,15 @@
    --poll MS is the pause between two looks at the program's windows (5 by
    default): a longer one leaves more of a shared CPU to the program.
 
+   The scripted user never races the program: it places gate.dll (built
+   beside userdriver.exe) in the program's thread before it starts, and the
+   program is held at the next message it takes while one of its windows,
+   painted, has not been met yet, or once what a wait awaits is there; it
+   goes on when the step's actions are done or the next wait begins. Every
+   window is read, and every screenshot taken, while the program is held or
+   has nothing left to do but wait for input, so the picture shows what the
+   program drew, at the point awaited, however slow the machine is.
+
    Exit code 0 when every expected window came, nothing else did and the
    program ended; 1 otherwise. The transcript goes to OUT.TXT and to the
    standard output, both in UTF-8.
@@ -31,6 +40,9 @@
      wait-text ID TEXT   wait until the text of control ID contains TEXT
      shot PATH           save the whole screen as a 24-bit .bmp file
      sleep MS            wait MS milliseconds
+
+   A wait's control ID is the window's, or else that of another window of
+   the program (a wait in a box's step for the dialog under it).
 
    TEXT is a word or a double-quoted string in which "" stands for one quote;
    backslashes are plain characters. IDs are decimal or 0x hexadecimal.
@@ -65,7 +77,7 @@ int main(void)
     if (arguments == NULL)
         return Usage();
     std::string program, directory, scenario, transcript;
-    int timeout = 60000;
+    int timeout = 600000;
     int poll = 5;
     /* The arguments are taken as UTF-8 first, so the system's array is freed
        on every path. */

@@ -1,7 +1,12 @@
 #include "tools/driver/internal.h"
 
+#include <stdio.h>
+
 #include <algorithm>
 #include <set>
+
+#include "tools/driver/gate.h"
+
 
 using namespace driver;
 
@@ -25,47 +30,49 @@ bool Matches(const DriverStep &step, const DriverWindow &window)
     return window.messageBox && window.text.find(step.match) != std::string::npos;
 }
 
-/* The leading integer of a text such as "42 %"; -1 when there is none. */
-int LeadingInteger(const std::string &text)
-{
-    size_t i = 0;
-    while (i < text.size() && text[i] == ' ')
-        i++;
-    if (i >= text.size() || text[i] < '0' || text[i] > '9')
-        return -1;
-    int value = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9' && value < 100000000)
-        value = value * 10 + (text[i++] - '0');
-    return value;
-}
-
 struct Player {
     HANDLE process;
+    DWORD processId;
     double deadlineMs;
+    Gate gate;
+    std::set<HWND> seen;      /* the program's windows met and still there */
 
     bool Ended() const { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
     bool TimedOut() const { return NowMs() >= deadlineMs; }
 
-    /* Waits until done() holds; false with *why set otherwise. */
-    template <typename Done>
-    bool WaitUntil(HWND window, Done done, std::string *why)
+    /* Why to stop waiting on the program at window: empty to go on. A
+       wait for a text or a percentage also ends when another window shows
+       (a box in the middle of the copy); settling does not, as a window
+       that shows meanwhile holds the program as well. */
+    std::string Stop(HWND window, bool otherWindows) const
     {
-        for (;;) {
-            if (done())
-                return true;
-            if (!IsWindow(window) || Ended()) {
-                *why = "the window closed";
-                return false;
-            }
-            if (TimedOut()) {
-                *why = "time-out";
-                return false;
-            }
-            Sleep(10);
-        }
+        for (HWND other : otherWindows ? VisibleWindows(processId) : std::vector<HWND>())
+            if (seen.count(other) == 0)
+                return "another window showed first: " + Quote(CaptionOf(other));
+        if (!IsWindow(window) || Ended())
+            return "the window closed";
+        if (TimedOut())
+            return "time-out";
+        return std::string();
     }
 
-    /* Runs one action; false with *why set when it cannot be done. */
+    /* Lets the program go and waits until it holds at what was awaited;
+       false with *why set otherwise. Held, the program cannot move on while
+       the scripted user looks. */
+    bool AwaitHold(HWND window, std::string *why)
+    {
+        gate.Release();
+        return gate.WaitHold(GATE_AWAITED, [&] { return Stop(window, true); }, why);
+    }
+
+    bool Settle(HWND window, std::string *why)
+    {
+        return gate.Settle(window, [&] { return Stop(window, false); }, why);
+    }
+
+    /* Runs one action; false with *why set when it cannot be done. Input
+       is posted before the program is let go, so that it comes at the point
+       where the program was held. */
     bool Do(HWND window, const DriverAction &action, std::string *note, std::string *why)
     {
         switch (action.kind) {
@@ -75,30 +82,21 @@ struct Player {
                 *why = Format("no control %d", action.id);
                 return false;
             }
-            DWORD_PTR ignored;
-            SendMessageTimeoutW(edit, EM_SETSEL, 0, (LPARAM)-1, SMTO_ABORTIFHUNG, 1000, &ignored);
             /* the selection goes first, as with the Delete key, so that
                typing nothing empties the field */
-            SendMessageTimeoutW(edit, WM_CLEAR, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored);
+            Ask(edit, EM_SETSEL, 0, (LPARAM)-1, NULL);
+            Ask(edit, WM_CLEAR, 0, 0, NULL);
             for (wchar_t c : Wide(action.text))
                 PostMessageW(edit, WM_CHAR, (WPARAM)c, 1);
-            /* Done when the text reads as typed, or when it has stopped
-               changing (a limited field keeps only a part). */
-            std::string last = ControlText(edit);
-            double stableSince = NowMs();
-            bool ok = WaitUntil(window, [&] {
-                std::string now = ControlText(edit);
-                if (now == action.text)
-                    return true;
-                if (now != last) {
-                    last = now;
-                    stableSince = NowMs();
-                }
-                return NowMs() - stableSince > 500;
-            }, why);
-            if (ok && last != action.text && ControlText(edit) != action.text)
-                *note = "reads " + Quote(ControlText(edit));
-            return ok;
+            /* Done when the program has taken every character: a limited
+               field keeps only a part. */
+            gate.AwaitMark(edit);
+            if (!AwaitHold(window, why))
+                return false;
+            std::string typed = ControlText(edit);
+            if (typed != action.text)
+                *note = "reads " + Quote(typed);
+            return true;
         }
         case DriverAction::Press: {
             HWND button = ChildById(window, action.id);
@@ -107,6 +105,7 @@ struct Player {
                 return false;
             }
             PostMessageW(window, WM_COMMAND, MAKEWPARAM(action.id, BN_CLICKED), (LPARAM)button);
+            gate.Release();
             return true;
         }
         case DriverAction::Escape:
@@ -127,33 +126,38 @@ struct Player {
             UINT scan = MapVirtualKeyW((UINT)key, MAPVK_VK_TO_VSC);
             PostMessageW(target, WM_KEYDOWN, key, (LPARAM)(1 | (scan << 16)));
             PostMessageW(target, WM_KEYUP, key, (LPARAM)(1 | (scan << 16) | 0xC0000000u));
+            gate.Release();
             return true;
         }
         case DriverAction::Close:
             PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+            gate.Release();
             return true;
         case DriverAction::WaitPercent:
         case DriverAction::WaitText: {
+            /* The control of the window, or else of another window of the
+               program, the highest first: a wait in the step of a box for
+               the dialog under it. */
+            HWND holder = window;
             HWND control = ChildById(window, action.id);
+            std::vector<HWND> others = VisibleWindows(processId);
+            for (auto it = others.rbegin(); control == NULL && it != others.rend(); ++it) {
+                holder = *it;
+                control = *it != window ? ChildById(*it, action.id) : NULL;
+            }
             if (control == NULL) {
                 *why = Format("no control %d", action.id);
                 return false;
             }
-            std::string text;
-            bool ok = WaitUntil(window, [&] {
-                /* The note keeps the last text read while the control was
-                   there, not the empty answer of a control being destroyed. */
-                std::string now = ControlText(control);
-                if (IsWindow(control))
-                    text = now;
-                if (action.kind == DriverAction::WaitText)
-                    return text.find(action.text) != std::string::npos;
-                return LeadingInteger(text) >= action.number;
-            }, why);
-            *note = "read " + Quote(text);
+            gate.Await(action.kind == DriverAction::WaitText ? GATE_TEXT : GATE_PERCENT, holder,
+                       action.id, action.number, action.text);
+            bool ok = AwaitHold(holder, why);
+            *note = "read " + Quote(ControlText(control));
             return ok;
         }
         case DriverAction::Shot:
+            if (!Settle(window, why))
+                return false;
             if (!DriverSaveScreen(action.text)) {
                 *why = "cannot write the screenshot";
                 return false;
@@ -187,19 +191,33 @@ DriverResult DriverPlay(const DriverRun &run, const std::vector<DriverStep> &ste
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     double startMs = NowMs();
-    if (!CreateProcessW(Wide(run.program).c_str(), &commandLine[0], NULL, NULL, FALSE, 0, NULL,
-                        directory.empty() ? NULL : directory.c_str(), &startup, &process)) {
+    /* Started suspended, so that the gate is in place before its first
+       window. */
+    if (!CreateProcessW(Wide(run.program).c_str(), &commandLine[0], NULL, NULL, FALSE,
+                        CREATE_SUSPENDED, NULL, directory.empty() ? NULL : directory.c_str(),
+                        &startup, &process)) {
         result.failure = Format("cannot start the program (error %lu)", GetLastError());
         transcript += "failure: " + result.failure + "\n";
         return result;
     }
-    CloseHandle(process.hThread);
 
     Player player;
     player.process = process.hProcess;
+    player.processId = process.dwProcessId;
     player.deadlineMs = startMs + run.timeoutMs;
+    std::string gateDll = run.gate.empty() ? GateBesideThisProgram() : run.gate;
+    if (!player.gate.Place(process.dwProcessId, process.dwThreadId, gateDll, &result.failure)) {
+        TerminateProcess(process.hProcess, 255);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        player.gate.Remove();
+        transcript += "failure: " + result.failure + "\n";
+        return result;
+    }
+    ResumeThread(process.hThread);
+    CloseHandle(process.hThread);
 
-    std::set<HWND> seen;
+    std::set<HWND> &seen = player.seen;
     size_t next = 0;
     bool failed = false;
 
@@ -220,7 +238,15 @@ DriverResult DriverPlay(const DriverRun &run, const std::vector<DriverStep> &ste
             if (failed || seen.count(window) != 0)
                 continue;
             seen.insert(window);
+            /* read once drawn, and while it cannot change */
+            std::string unsettled;
+            if (!player.Settle(window, &unsettled) && !IsWindow(window)) {
+                transcript += Format("a window (%p) closed before it could be read\n",
+                                     (void *)window);
+                continue;
+            }
             DriverWindow snapshot = Snapshot(window, visible, startMs);
+            player.gate.Meet(window);
             if (!IsWindow(window) || !IsWindowVisible(window)) {
                 /* Hidden or destroyed between the listing and the reading
                    (a progress dialog that goes as it is seen): what was read
@@ -274,9 +300,16 @@ DriverResult DriverPlay(const DriverRun &run, const std::vector<DriverStep> &ste
                 break;
             snapshot.answeredMs = NowMs() - startMs;
             result.windows.push_back(snapshot);
+            player.gate.Release();
         }
         if (failed)
             break;
+        /* A hold for a window met meanwhile (the program looked just before
+           the scripted user did) is let go; one for a window not met yet
+           waits for the next look. */
+        if (player.gate.Holding(GATE_AWAITED) ||
+            (player.gate.Holding(GATE_WINDOW) && seen.count(player.gate.HeldWindow()) != 0))
+            player.gate.Release();
 
         if (ended) {
             for (size_t j = next; j < steps.size(); j++) {
@@ -309,6 +342,8 @@ DriverResult DriverPlay(const DriverRun &run, const std::vector<DriverStep> &ste
 
     GetExitCodeProcess(process.hProcess, &result.exitCode);
     CloseHandle(process.hProcess);
+    transcript += Format("held %ld times\n", player.gate.shared->holds);
+    player.gate.Remove();
     result.ok = !failed;
     transcript += Format("exit code %lu\n", result.exitCode);
     if (failed)
@@ -341,6 +376,8 @@ struct DriverBoxWatch {
     volatile LONG stop = 0;
     int button = IDOK;
     double startMs = 0;
+    DWORD watched = 0;        /* the thread that shows the boxes, held by the gate */
+    Gate gate;
     std::vector<DriverWindow> boxes;
 };
 
@@ -351,6 +388,9 @@ DWORD WINAPI WatchBoxes(LPVOID parameter)
     DriverBoxWatch *watch = (DriverBoxWatch *)parameter;
     std::set<HWND> seen;
     DWORD self = GetCurrentProcessId();
+    auto stop = [watch] {
+        return InterlockedCompareExchange(&watch->stop, 0, 0) != 0 ? "stopped" : "";
+    };
     while (InterlockedCompareExchange(&watch->stop, 0, 0) == 0) {
         std::vector<HWND> visible = VisibleWindows(self);
         for (auto it = seen.begin(); it != seen.end();)
@@ -359,15 +399,24 @@ DWORD WINAPI WatchBoxes(LPVOID parameter)
             if (seen.count(window) != 0)
                 continue;
             seen.insert(window);
-            DriverWindow snapshot = Snapshot(window, visible, watch->startMs);
-            if (!snapshot.messageBox)
+            bool gated = watch->gate.shared != nullptr &&
+                         GetWindowThreadProcessId(window, NULL) == watch->watched;
+            std::string why;
+            if (gated && !watch->gate.Settle(window, stop, &why))
                 continue;
-            HWND button = ChildById(window, watch->button);
-            PostMessageW(window, WM_COMMAND, MAKEWPARAM(watch->button, BN_CLICKED),
-                         (LPARAM)button);
-            snapshot.actionsDone.push_back(Format("press %d", watch->button));
-            snapshot.answeredMs = NowMs() - watch->startMs;
-            watch->boxes.push_back(snapshot);
+            DriverWindow snapshot = Snapshot(window, visible, watch->startMs);
+            if (gated)
+                watch->gate.Meet(window);
+            if (snapshot.messageBox) {
+                HWND button = ChildById(window, watch->button);
+                PostMessageW(window, WM_COMMAND, MAKEWPARAM(watch->button, BN_CLICKED),
+                             (LPARAM)button);
+                snapshot.actionsDone.push_back(Format("press %d", watch->button));
+                snapshot.answeredMs = NowMs() - watch->startMs;
+                watch->boxes.push_back(snapshot);
+            }
+            if (gated)
+                watch->gate.Release();
         }
         Sleep(5);
     }
@@ -381,6 +430,12 @@ DriverBoxWatch *DriverWatchOwnBoxes(int button)
     DriverBoxWatch *watch = new DriverBoxWatch;
     watch->button = button;
     watch->startMs = NowMs();
+    watch->watched = GetCurrentThreadId();
+    std::string why;
+    if (!watch->gate.Place(GetCurrentProcessId(), watch->watched, GateBesideThisProgram(), &why)) {
+        fprintf(stderr, "scripted user: %s; boxes are read without holding\n", why.c_str());
+        watch->gate.Remove();
+    }
     watch->thread = CreateThread(NULL, 0, WatchBoxes, watch, 0, NULL);
     return watch;
 }
@@ -390,6 +445,7 @@ std::vector<DriverWindow> DriverStopWatching(DriverBoxWatch *watch)
     InterlockedExchange(&watch->stop, 1);
     WaitForSingleObject(watch->thread, INFINITE);
     CloseHandle(watch->thread);
+    watch->gate.Remove();
     std::vector<DriverWindow> boxes = watch->boxes;
     delete watch;
     return boxes;

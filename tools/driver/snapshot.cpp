@@ -20,17 +20,23 @@ std::string CaptionOf(HWND window)
     return n > 0 ? Utf8(text, n) : std::string();
 }
 
+bool Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR *result)
+{
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 60000,
+                               result != NULL ? result : &ignored) != 0;
+}
+
 /* The text of a control: asked from the control itself (an edit control of
    another process keeps its text to itself). */
 std::string ControlText(HWND control)
 {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 1000, &length))
+    if (!Ask(control, WM_GETTEXTLENGTH, 0, 0, &length))
         return std::string();
     std::wstring buffer(length + 1, L'\0');
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(control, WM_GETTEXT, (WPARAM)(length + 1), (LPARAM)&buffer[0],
-                             SMTO_ABORTIFHUNG, 1000, &copied))
+    if (!Ask(control, WM_GETTEXT, (WPARAM)(length + 1), (LPARAM)&buffer[0], &copied))
         return std::string();
     if (copied > length)
         copied = length;
