@@ -30,7 +30,7 @@ h3 { font-size: 1em; margin: 0 0 .4em; }
 ul.causes li { margin: .3em 0; }
 table { border-collapse: collapse; }
 th, td { text-align: left; vertical-align: top; padding: .15em .6em .15em 0; }
-table.facts th { font-weight: normal; color: #555; }
+table.facts th { font-weight: normal; color: #555; white-space: nowrap; }
 code, .lines td, .script { font-family: monospace; }
 .error { color: #b71c1c; font-weight: bold; }
 .warning { color: #8a5a00; font-weight: bold; }
@@ -149,7 +149,7 @@ def pictures(path, window):
         part = bmp2png.crop(data, left - MARGIN, top - MARGIN, width + 2 * MARGIN,
                             height + 2 * MARGIN)
         if part:
-            out.append(image(part, f"Window {window.number} as the user saw it", "window"))
+            out.append(image(part, f"Window {window.number} as the user saw it", "part"))
     out.append(image(data, "The whole screen" + (f" while window {window.number} showed"
                                                    if window is not None else ""), "screen"))
     return "".join(out)
