@@ -68,7 +68,7 @@ def read(text):
             continue
         if not line.startswith("  "):
             window = None
-            if line.startswith("exit code "):
+            if re.fullmatch(r"exit code \d+", line):
                 run.exit_code = int(line[len("exit code "):])
             elif line.startswith("failure: "):
                 run.failure = line[len("failure: "):]
