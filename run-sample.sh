@@ -8,6 +8,9 @@
 # what was installed is printed and compared with setupcheck's plan of the
 # same script: any difference, any failure message, anything the shortcuts
 # or the registry point at that was not installed gives a non-zero exit.
+# Passed or failed, the run ends by naming its report page,
+# build/test-<arch>/rehearsal/report.html: the same, with the pictures, on
+# one self-contained page.
 set -eu
 dist="${1:-}"
 if [ -n "$dist" ]; then dist=$(cd "$dist" && pwd); fi

@@ -145,7 +145,8 @@ add_dependencies(complete_tests setup setup_counting)
 
 # Rehearsals of whole distributions, as ./run-sample.sh DIR makes them: the
 # sample and a distribution of another product, whose plan and receipt agree,
-# and one whose installation fails.
+# and one whose installation fails. Their report pages are then opened in
+# headless Chromium (no Wine needed).
 set(TAV_SETUPCHECK "" CACHE FILEPATH "The native setupcheck, for the plan and receipt comparison")
 if(TAV_SETUPCHECK)
   foreach(case sample other failing)
@@ -153,8 +154,12 @@ if(TAV_SETUPCHECK)
       COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/sample/rehearsal_test.py ${case}
               ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR} ${WINEBED_DIR} ${TAV_SETUPCHECK})
     set_tests_properties(rehearsal.${case} PROPERTIES
-      FIXTURES_REQUIRED winebed RESOURCE_LOCK winebed TIMEOUT 300)
+      FIXTURES_REQUIRED winebed FIXTURES_SETUP reports RESOURCE_LOCK winebed TIMEOUT 300)
   endforeach()
+  add_test(NAME rehearsal.report
+    COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/sample/report_test.py
+            ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR})
+  set_tests_properties(rehearsal.report PROPERTIES FIXTURES_REQUIRED reports TIMEOUT 300)
 endif()
 
 # Two builds of the same sources in two folders of their own give the same

@@ -3,11 +3,13 @@
 it out beside SETUP.EXE, plays it under Wine with the scripted user who
 accepts every proposal, saves a screenshot of each screen, prints the
 receipt of what was installed and compares it with what setupcheck plans for
-the same script on the same machine.
+the same script on the same machine; then writes all of it on one page
+(tools/report.py), REPORT or report.html in the stage directory, and names it
+last.
 
     rehearse.py --bed BED --setup-exe SETUP.EXE --userdriver USERDRIVER.EXE
                 --setupcheck SETUPCHECK --stage DIR --shots DIR
-                [--scenario FILE] [--layout-only] DIST
+                [--scenario FILE] [--report REPORT] [--layout-only] DIST
 
 BED is a started test bed (tools/winebed.sh start); the installation runs
 from its pristine state. DIST is copied to the stage directory, and SETUP.EXE
@@ -19,14 +21,19 @@ receipt agree line for line; 1 otherwise. The plan does not look at what is
 missing: the receipt's marks of it are left out of the comparison.
 """
 import argparse
+import datetime
 import os
 import shutil
 import subprocess
 import sys
+import time
+from typing import NamedTuple
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import receipt  # noqa: E402
+import report  # noqa: E402
+import transcript  # noqa: E402
 
 
 def winpath(path):
@@ -52,7 +59,9 @@ def layout(dist, stage, setup_exe):
 
 
 def play(bed, userdriver, program, scenario, shots):
-    """Runs the scripted user; True when everything went as it expects."""
+    """Runs the scripted user: whether everything went as it expects, the
+    transcript it wrote (None when it wrote none) and how many seconds it
+    ran."""
     os.makedirs(shots, exist_ok=True)
     for name in os.listdir(shots):
         if name.endswith((".bmp", ".png", ".txt")):
@@ -62,11 +71,13 @@ def play(bed, userdriver, program, scenario, shots):
         text = f.read().replace("SHOTS", winpath(shots))
     with open(played, "w", encoding="utf-8") as f:
         f.write(text)
-    transcript = os.path.join(shots, "transcript.txt")
+    transcript_file = os.path.join(shots, "transcript.txt")
+    started = time.monotonic()
     run = subprocess.run([os.path.join(HERE, "winebed.sh"), "run", bed, userdriver,
                           "--program", winpath(program), "--cwd", winpath(os.path.dirname(program)),
-                          "--scenario", winpath(played), "--transcript", winpath(transcript)],
+                          "--scenario", winpath(played), "--transcript", winpath(transcript_file)],
                          env={**os.environ, "TAV_FRESH": "1"}, stdout=subprocess.DEVNULL)
+    seconds = time.monotonic() - started
     subprocess.run([os.path.join(HERE, "winebed.sh"), "flush", bed], check=True)
     os.remove(played)
     pictures = sorted(os.path.join(shots, n) for n in os.listdir(shots) if n.endswith(".bmp"))
@@ -74,18 +85,17 @@ def play(bed, userdriver, program, scenario, shots):
         subprocess.run([sys.executable, os.path.join(HERE, "bmp2png.py")] + pictures, check=True)
         for p in pictures:
             os.remove(p)
-    if run.returncode != 0:
-        try:
-            print(open(transcript, encoding="utf-8").read())
-        except OSError:
-            print("(no transcript was written)")
-        print("The installation did not go as a user accepting every proposal expects; the "
-              "transcript above shows where.")
-    return run.returncode == 0
+    try:
+        with open(transcript_file, encoding="utf-8") as f:
+            written = f.read()
+    except OSError:
+        written = None
+    return run.returncode == 0, written, seconds
 
 
 def plan(bed, setupcheck, script, stage):
-    """setupcheck's exit code and plan for the machine of the prefix."""
+    """setupcheck's exit code, plan for the machine of the prefix, and
+    diagnostics."""
     found = receipt.folders(bed)
     options = ["--current-dir", winpath(stage)]
     for name in ("windows", "program-files", "programs", "desktop"):
@@ -93,17 +103,68 @@ def plan(bed, setupcheck, script, stage):
             options += ["--" + (name + "-dir" if name == "windows" else name), found[name]]
     run = subprocess.run([setupcheck, "--plan"] + options + [script], capture_output=True,
                          text=True)
-    if run.stderr:
-        print("setupcheck:\n" + run.stderr)
-    return run.returncode, run.stdout
+    return run.returncode, run.stdout, run.stderr
 
 
 def sections(text):
     """The lines from the "Files" heading on, without the empty ones and
     without the receipt's marks of what is missing."""
-    lines = text.splitlines()
-    return [line for line in lines[lines.index("Files"):]
-            if line.strip() and not line.startswith(receipt.MARK)]
+    return [line for line in report.from_files(text) if not line.startswith(receipt.MARK)]
+
+
+class Cause(NamedTuple):
+    """One reason a rehearsal fails, as the console and the report give it."""
+    kind: str     # user, setupcheck, missing, no-plan, differs or foreign
+    why: str      # its clause in the report's verdict
+    said: str     # the sentence the console prints ("": none)
+    items: list   # the lines below it, in both
+
+
+def user_cause(run):
+    """Why the scripted user did not get through, from its transcript."""
+    said = ("The installation did not go as a user accepting every proposal expects; the "
+            "transcript above shows where.")
+    if run is None:
+        return Cause("user", "the scripted user could not go on: it wrote no transcript", said, [])
+    odd = [w for w in run.windows if w.unexpected]
+    if odd and odd[-1].message is not None:
+        # a user who accepts every proposal meets no other message on the
+        # way of an installation that succeeds
+        return Cause("user", f'the user saw a failure message: "{odd[-1].message}"', said, [])
+    why = run.failure or f"SETUP.EXE ended with exit code {run.exit_code}"
+    return Cause("user", "the scripted user could not go on: " + why, said, [])
+
+
+def causes(played, run, checked, planned, done, all_equal, missing):
+    """Every reason the rehearsal fails, in the order the console tells
+    them; none when it passes."""
+    found = []
+    if not played:
+        found.append(user_cause(run))
+    if checked >= 2:
+        found.append(Cause("setupcheck", "setupcheck found errors in the script",
+                           "setupcheck found errors in the script.", []))
+    if missing:
+        found.append(Cause("missing", "the installation points at what it did not install",
+                           "The installation points at what is not on the machine after it:",
+                           missing))
+    if not planned:
+        found.append(Cause("no-plan", "setupcheck made no plan", "setupcheck made no plan.", []))
+    else:
+        wanted, got = sections(planned), sections(done)
+        if wanted != got:
+            apart = set(wanted) ^ set(got)
+            items = [("planned only:  " if line in wanted else "received only: ") + line
+                     for line in sorted(apart)]
+            if not apart:
+                items.append("(the same lines, in another order)")
+            why = f"plan and receipt differ in {len(apart)} lines" if apart else \
+                "plan and receipt hold the same lines in another order"
+            found.append(Cause("differs", why, "The plan and the receipt differ:", items))
+    if not all_equal:
+        found.append(Cause("foreign", "an installed file equals no file of the distribution", "",
+                           [line.strip() for line in done.splitlines() if "DIFFERS FROM" in line]))
+    return found
 
 
 def main():
@@ -111,6 +172,7 @@ def main():
     for option in ("bed", "setup-exe", "userdriver", "setupcheck", "stage", "shots"):
         parser.add_argument("--" + option, required=True)
     parser.add_argument("--scenario", default=os.path.join(HERE, "accept-all.scenario"))
+    parser.add_argument("--report")
     parser.add_argument("--layout-only", action="store_true")
     parser.add_argument("dist")
     a = parser.parse_args()
@@ -119,35 +181,43 @@ def main():
     if a.layout_only:
         print(program)
         return 0
-    played = play(a.bed, a.userdriver, program, a.scenario, a.shots)
-    checked, planned = plan(a.bed, a.setupcheck, script, a.stage)
+    played, written, seconds = play(a.bed, a.userdriver, program, a.scenario, a.shots)
+    run = transcript.read(written) if written is not None else None
+    checked, planned, diagnostics = plan(a.bed, a.setupcheck, script, a.stage)
     done, all_equal, missing = receipt.receipt(a.bed, a.stage, planned)
+    found = causes(played, run, checked, planned, done, all_equal, missing)
+
+    for cause in found:
+        if cause.kind == "user":
+            print(written if written is not None else "(no transcript was written)")
+            print(cause.said)
+    if diagnostics:
+        print("setupcheck:\n" + diagnostics)
     print(done)
     print(f"Screenshots: {os.path.abspath(a.shots)}")
     for name in sorted(os.listdir(a.shots)):
         print(f"  {name}")
     print()
+    for cause in found:
+        if cause.kind != "user" and cause.said:
+            print(cause.said)
+            for item in cause.items:
+                print("  " + item)
+    if planned and not any(cause.kind == "differs" for cause in found):
+        print(f"Plan and receipt agree on {len(sections(planned))} lines.")
 
-    status = 0 if played and all_equal and checked < 2 and not missing else 1
-    if checked >= 2:
-        print("setupcheck found errors in the script.")
-    if missing:
-        print("The installation points at what is not on the machine after it:")
-        for line in missing:
-            print("  " + line)
-    if not planned:
-        print("setupcheck made no plan.")
-        return 1
-    wanted, got = sections(planned), sections(done)
-    if wanted != got:
-        print("The plan and the receipt differ:")
-        for line in sorted(set(wanted) ^ set(got)):
-            print(("  planned only:  " if line in wanted else "  received only: ") + line)
-        if set(wanted) == set(got):
-            print("  (the same lines, in another order)")
-        return 1
-    print(f"Plan and receipt agree on {len(wanted)} lines.")
-    return status
+    r = report.Rehearsal()
+    r.dist, r.script, r.setup_exe = a.dist, script, program
+    r.wine = subprocess.run([os.path.join(HERE, "winebed.sh"), "describe"], capture_output=True,
+                            text=True).stdout.strip()
+    r.date = datetime.datetime.now().astimezone().strftime("%Y-%m-%d %H:%M %Z")
+    r.causes, r.diagnostics, r.run, r.shots = found, diagnostics, run, a.shots
+    r.planned, r.done, r.seconds = planned, done, seconds
+    r.agreed = len(sections(planned)) if planned else 0
+    page = a.report or os.path.join(a.stage, "report.html")
+    report.write(page, r)
+    print(f"Report: {os.path.abspath(page)}")
+    return 1 if found else 0
 
 
 if __name__ == "__main__":

@@ -10,8 +10,13 @@ does, in the tests' own test bed:
            and nothing it points at is missing;
   failing  a distribution with a source missing: the failure message shows,
            and the rehearsal fails; one that installs neither Tavelin.exe
-           nor Untave.exe, nor the target of a shortcut: plan and receipt
-           agree, and the rehearsal fails naming each.
+           nor Untave.exe, nor the target of a shortcut, with markup and
+           quotes in its names: plan and receipt agree, and the rehearsal
+           fails naming each.
+
+Every rehearsal names its report last. The reports and what the console
+said are kept in BUILD_DIR/reports (sample, other, absent, unregistered),
+for the browser's test of the page (report_test.py).
 
     rehearsal_test.py CASE SOURCE_DIR BUILD_DIR BED_DIR SETUPCHECK
 """
@@ -46,13 +51,14 @@ Programme=Tavelin.exe
 Absent=ABSENT.TXT
 """
 
+# What a page would take for markup, in names Windows allows.
 UNREGISTERED = """[Installer]
-Application=Cartes M\u00e9t\u00e9o
-Titre=Installation des cartes
+Application=Cartes M\u00e9t\u00e9o & 'Relev\u00e9s'
+Titre=Installation des <u>cartes</u> & "relev\u00e9s"
 [Fichiers]
 Programme=meteo.exe
 [Groupe]
-M\u00e9t\u00e9o.lnk=meteo.exe,Cartes,%Tavelin.exe,0
+M\u00e9t\u00e9o.lnk=meteo.exe,<script>Cartes</script>,%Tavelin.exe,0
 Guide.lnk=guide.txt,Guide
 """
 
@@ -69,16 +75,29 @@ def script(text):
     return text.replace("\n", "\r\n").encode("cp1252")
 
 
-def rehearse(source, build, bed, setupcheck, dist, scenario, work):
+def rehearse(source, build, bed, setupcheck, dist, scenario, work, name):
+    """The exit code and the console output of a rehearsal whose report is
+    BUILD/reports/NAME.html (the output is kept beside it), and whether it
+    ended by naming that report, written."""
+    reports = os.path.join(build, "reports")
+    os.makedirs(reports, exist_ok=True)
+    page = os.path.join(reports, name + ".html")
+    if os.path.exists(page):
+        os.remove(page)
     run = subprocess.run(
         [sys.executable, os.path.join(source, "tools", "rehearse.py"), "--bed", bed,
          "--setup-exe", os.path.join(build, "SETUP.EXE"),
          "--userdriver", os.path.join(build, "userdriver.exe"), "--setupcheck", setupcheck,
          "--stage", os.path.join(work, "stage"), "--shots", os.path.join(work, "shots"),
-         "--scenario", scenario, dist],
+         "--scenario", scenario, "--report", page, dist],
         capture_output=True, text=True)
     print(run.stdout + run.stderr)
-    return run.returncode, run.stdout
+    with open(os.path.join(reports, name + ".txt"), "w", encoding="utf-8") as f:
+        f.write(run.stdout)
+    reported = run.stdout.endswith(f"Report: {os.path.abspath(page)}\n") and os.path.isfile(page)
+    if not reported:
+        print("The rehearsal did not end by naming its report,", page)
+    return run.returncode, run.stdout, reported
 
 
 def shown(wanted, out):
@@ -93,33 +112,38 @@ def main(case, source, build, bed, setupcheck):
     with tempfile.TemporaryDirectory(prefix="tavelin-rehearsal-") as work:
         dist = os.path.join(work, "dist")
         if case == "sample":
-            code, out = rehearse(source, build, bed, setupcheck, os.path.join(build, "sample"),
-                                 os.path.join(source, "sample", "accept-defaults.scenario"), work)
+            code, out, reported = rehearse(
+                source, build, bed, setupcheck, os.path.join(build, "sample"),
+                os.path.join(source, "sample", "accept-defaults.scenario"), work, "sample")
             wanted = ["Plan and receipt agree", "  5-fin.png", "  C:\\windows\\Untave.exe  "]
-            return 0 if code == 0 and shown(wanted, out) else 1
+            return 0 if code == 0 and reported and shown(wanted, out) else 1
         if case == "other":
             write(dist, {"SETUP.INF": script(OTHER), "Tavelin.exe": b"MZ bloc-notes",
                          "docs/aide.txt": b"aide", "NOTES.TXT": b"notes", "A.TXT": b"pareil",
                          "B.TXT": b"pareil", "bloc.ini": b"[Bloc]",
                          "UNTAVE.EXE": b"MZ retrait"})
-            code, out = rehearse(source, build, bed, setupcheck, dist, generic, work)
+            code, out, reported = rehearse(source, build, bed, setupcheck, dist, generic, work,
+                                           "other")
             group = "C:\\users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Bloc-notes Plus"
             wanted = ["Plan and receipt agree",
                       "  C:\\Program Files\\Bloc-notes Plus\\doc\\notes.txt  5 bytes  copy of NOTES.TXT",
                       "  C:\\Program Files\\Bloc-notes Plus\\b.txt  6 bytes  copy of A.TXT",
                       "  C:\\windows\\BLOC.INI  6 bytes  copy of bloc.ini",
                       "  " + group + "\\Notes.lnk", "  C:\\users\\root\\Desktop\\Bloc-notes.lnk"]
-            return 0 if code == 0 and shown(wanted, out) and "MISSING" not in out else 1
+            passed = code == 0 and reported and shown(wanted, out)
+            return 0 if passed and "MISSING" not in out else 1
         if case == "failing":
             write(dist, {"SETUP.INF": script(FAILING), "Tavelin.exe": b"MZ"})
-            code, out = rehearse(source, build, bed, setupcheck, dist, generic, work)
+            code, out, reported = rehearse(source, build, bed, setupcheck, dist, generic, work,
+                                           "absent")
             failed = "unexpected window \"Installer\" saying \"Ne peut ouvrir"
-            if code == 0 or not shown([failed], out):
+            if code == 0 or not reported or not shown([failed], out):
                 return 1
             dist = os.path.join(work, "unregistered")
             write(dist, {"SETUP.INF": script(UNREGISTERED), "meteo.exe": b"MZ meteo"})
-            code, out = rehearse(source, build, bed, setupcheck, dist, generic, work)
-            home = "C:\\Program Files\\Cartes M\u00e9t\u00e9o\\"
+            code, out, reported = rehearse(source, build, bed, setupcheck, dist, generic, work,
+                                           "unregistered")
+            home = "C:\\Program Files\\Cartes M\u00e9t\u00e9o & 'Relev\u00e9s'\\"
             named = "program " + home + "Tavelin.exe, named by HKEY_"
             wanted = ["Plan and receipt agree",
                       named + "LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App ",
@@ -128,7 +152,7 @@ def main(case, source, build, bed, setupcheck):
                       "program C:\\windows\\Untave.exe, named by ",
                       "      MISSING target " + home + "guide.txt\n",
                       "      MISSING icon " + home + "Tavelin.exe\n"]
-            return 0 if code != 0 and shown(wanted, out) else 1
+            return 0 if code != 0 and reported and shown(wanted, out) else 1
     raise SystemExit(f"unknown case {case}")
 
 
