@@ -74,7 +74,7 @@ def read(text):
                 run.failure = line[len("failure: "):]
             elif line == "ok":
                 run.ok = True
-            elif not line.startswith(("program ", "directory ")):
+            elif not line.startswith(("program ", "directory ", "held ")):
                 run.notes.append((len(run.windows), line))
             continue
         if window is None:

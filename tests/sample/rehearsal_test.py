@@ -2,7 +2,8 @@
 """Rehearses a whole distribution with tools/rehearse.py, as ./run-sample.sh
 does, in the tests' own test bed:
 
-  sample   the sample distribution: plan and receipt agree;
+  sample   the sample distribution: plan and receipt agree, and the copy is
+           photographed mid-copy;
   other    a distribution of another product, made here, with names the
            program and Windows resolve (a blank after a name, '/' into a
            directory made before, "..", capitals, a file copied twice), a
@@ -21,6 +22,7 @@ for the browser's test of the page (report_test.py).
     rehearsal_test.py CASE SOURCE_DIR BUILD_DIR BED_DIR SETUPCHECK
 """
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -100,6 +102,17 @@ def rehearse(source, build, bed, setupcheck, dist, scenario, work, name):
     return run.returncode, run.stdout, reported
 
 
+def mid_copy(work):
+    """Whether the copy's screenshot was taken in the middle of the copy: the
+    scripted user held the program when the file's figure read 40 to 99."""
+    with open(os.path.join(work, "shots", "transcript.txt"), encoding="utf-8") as f:
+        read = re.search(r'wait-percent 260 40 \(read "(\d+) %"\)\n.*shot ', f.read())
+    if not read or not 40 <= int(read.group(1)) <= 99:
+        print("The copy's screenshot was not taken mid-copy:", read and read.group(0))
+        return False
+    return True
+
+
 def shown(wanted, out):
     missing = [w for w in wanted if w not in out]
     if missing:
@@ -116,7 +129,7 @@ def main(case, source, build, bed, setupcheck):
                 source, build, bed, setupcheck, os.path.join(build, "sample"),
                 os.path.join(source, "sample", "accept-defaults.scenario"), work, "sample")
             wanted = ["Plan and receipt agree", "  5-fin.png", "  C:\\windows\\Untave.exe  "]
-            return 0 if code == 0 and reported and shown(wanted, out) else 1
+            return 0 if code == 0 and reported and shown(wanted, out) and mid_copy(work) else 1
         if case == "other":
             write(dist, {"SETUP.INF": script(OTHER), "Tavelin.exe": b"MZ bloc-notes",
                          "docs/aide.txt": b"aide", "NOTES.TXT": b"notes", "A.TXT": b"pareil",
