@@ -5,6 +5,7 @@
 
 #include <fstream>
 
+#include "actions/registrationrows.h"
 #include "script/scan.h"
 #include "tools/checker/cp1252.h"
 #include "tools/checker/winpath.h"
@@ -325,7 +326,7 @@ void Checker::CheckHeaders()
 /* A key or value longer than the program's 127 characters. */
 void Checker::CheckCut(const EntryLine &e, int valueLength)
 {
-    const int most = ENTRY_TEXT_CAPACITY - 1;
+    const int most = SETUP_TEXT_CAPACITY - 1;
     if (e.keyLength > most)
         Add(e.number, most + 1, "cut",
             "key longer than 127 characters (" + std::to_string(e.keyLength) +
@@ -365,7 +366,7 @@ void Checker::CheckSettings(const char *section, int offset, const char *const *
                 Add(e.number, 1, "repeated-key",
                     Quote(name) + " set again: this line replaces line " +
                         std::to_string(setting->line));
-            char cut[ENTRY_TEXT_CAPACITY];
+            char cut[SETUP_TEXT_CAPACITY];
             TextBoundedCopy(cut, sizeof cut, e.value, e.valueLength);
             setting->value = cut;
             setting->line = e.number;
@@ -517,7 +518,7 @@ void Checker::CheckFiles(int offset)
 
         FileEntry entry;
         entry.line = e.number;
-        char value[ENTRY_TEXT_CAPACITY];
+        char value[SETUP_TEXT_CAPACITY];
         entry.toWindows = EntryReadFile(e.value, e.valueLength, value, sizeof value) != 0;
         CheckCut(e, e.valueLength - (entry.toWindows ? 1 : 0));
         entry.column = e.ValueColumn() + (entry.toWindows ? 1 : 0);
@@ -624,7 +625,7 @@ void Checker::CheckGroup(int offset)
         ShortcutEntry entry;
         entry.line = e.number;
         entry.column = e.ValueColumn();
-        char text[ENTRY_TEXT_CAPACITY];
+        char text[SETUP_TEXT_CAPACITY];
         TextBoundedCopy(text, sizeof text, e.line, e.keyLength);
         entry.name = text;
         TextBoundedCopy(text, sizeof text, e.value, e.valueLength);
@@ -692,8 +693,9 @@ void Checker::CheckSuffixes()
     int length;
     while (EntryNextSuffix(&cursor, &word, &length) == 0) {
         std::string w(word, (size_t)length);
-        char key[ENTRY_TEXT_CAPACITY + 1];
-        EntrySuffixKey(key, sizeof key, word, length);
+        RegistrationRow row;
+        RegistrationComposeSuffix(word, length, &row);
+        const char *key = row.key;
         model.suffixWords.push_back(w);
         int column = model.suffixes.column + (int)(word - list);
         if (w[0] == '.')

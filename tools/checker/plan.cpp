@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "actions/registrationrows.h"
 #include "script/entry.h"
 #include "tools/checker/cp1252.h"
 #include "tools/checker/winpath.h"
@@ -12,8 +13,8 @@
 namespace {
 
 /* Sizes of the program's buffers, terminator included. */
-const int shortText = ENTRY_TEXT_CAPACITY; /* settings, installDir, folders */
-const int pathText = ENTRY_PATH_CAPACITY;  /* destinations, shortcut fields, registry texts */
+const int shortText = SETUP_TEXT_CAPACITY; /* settings, installDir, folders */
+const int pathText = SETUP_PATH_CAPACITY;  /* destinations, shortcut fields, registry texts */
 
 /* text cut as the program's bounded copy into capacity bytes cuts it */
 std::string Cut(const std::string &text, int capacity)
@@ -445,7 +446,10 @@ void Planner::Programs()
                  ".txt file then fails");
 
     std::string windows = options.windowsDir.size() < (size_t)pathText ? options.windowsDir : "";
-    EntryUninstallCommand(work, sizeof work, windows.c_str(), plan.installDir.c_str());
+    RegistrationTexts texts = {plan.installDir.c_str(), "", windows.c_str()};
+    RegistrationRow row;
+    RegistrationComposeRow(ROW_UNINSTALL_STRING, &texts, &row);
+    TextBoundedCopy(work, sizeof work, row.data, TextLength(row.data));
     found = disk.Find(WinPathResolve(Join(windows, "Untave.exe", pathText)));
     if (found == nullptr || found->directory)
         Add(model.filesLine, 1, "no-uninstaller",
@@ -601,25 +605,33 @@ void Planner::Registry()
     char work[pathText];
     std::vector<PlannedValue> written;
 
-    EntryProgramPath(work, sizeof work, dir);
+    RegistrationTexts texts = {dir, application.c_str(), ""};
+    RegistrationRow row;
+    RegistrationComposeRow(ROW_APP_PATH, &texts, &row);
+    TextBoundedCopy(work, sizeof work, row.data, TextLength(row.data));
     written.push_back(
         {hklm, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tavelin.exe", "", work});
     std::string uninstall =
         Cut("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + application, pathText);
     written.push_back({hklm, uninstall, "DisplayName", application});
     std::string windows = options.windowsDir.size() < (size_t)pathText ? options.windowsDir : "";
-    EntryUninstallCommand(work, sizeof work, windows.c_str(), dir);
+    texts.windowsDirectory = windows.c_str();
+    RegistrationComposeRow(ROW_UNINSTALL_STRING, &texts, &row);
+    TextBoundedCopy(work, sizeof work, row.data, TextLength(row.data));
     written.push_back({hklm, uninstall, "UninstallString", work});
 
     /* the question answered yes */
-    EntryEditorCommand(work, sizeof work, dir, 0);
+    RegistrationComposeRow(ROW_OPEN_COMMAND, &texts, &row);
+    TextBoundedCopy(work, sizeof work, row.data, TextLength(row.data));
     written.push_back({hkcr, "txtfile\\shell\\open\\command", "", work});
-    EntryEditorCommand(work, sizeof work, dir, 1);
+    RegistrationComposeRow(ROW_PRINT_COMMAND, &texts, &row);
+    TextBoundedCopy(work, sizeof work, row.data, TextLength(row.data));
     written.push_back({hkcr, "txtfile\\shell\\print\\command", "", work});
     if (model.hasRegistration) {
         /* the suffixes as proposed */
         for (const std::string &word : model.suffixWords) {
-            EntrySuffixKey(work, sizeof work, word.c_str(), (int)word.size());
+            RegistrationComposeSuffix(word.c_str(), (int)word.size(), &row);
+            TextBoundedCopy(work, sizeof work, row.key, TextLength(row.key));
             written.push_back({hkcr, work, "", "txtfile"});
         }
     }
