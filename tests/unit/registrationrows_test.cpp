@@ -26,7 +26,8 @@ Row Compose(int id, const RegistrationTexts &texts)
 TEST(RegistrationRows, TheRowsInTheirOrder)
 {
     RegistrationTexts texts = { "C:\\Program Files\\Tavelin", "Tavelin", "C:\\WINDOWS" };
-    const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tavelin";
+    const std::string uninstall =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tavelin";
     const Row rows[ROW_COUNT] = {
         { REGISTRATION_LOCAL_MACHINE,
           "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tavelin.exe", "",

@@ -141,11 +141,15 @@ bool Planner::OpenDestination(const FileEntry &f, const char *path, bool directo
                               std::string *shown)
 {
     WinPath destination = WinPathResolve(path);
-    WinPath above = destination;
-    if (!above.parts.empty())
+    /* the directory a Windows-directory entry goes into, when it is not the
+       Windows directory itself */
+    WinPath above;
+    bool inWindowsSubdirectory = false;
+    if (f.toWindows && destination.parts.size() > 1) {
+        above = destination;
         above.parts.pop_back();
-    bool inWindowsSubdirectory = f.toWindows && !above.parts.empty() &&
-                                 WinIsUnderKey(above, windowsKey) && above.Key() != windowsKey;
+        inWindowsSubdirectory = WinIsUnderKey(above, windowsKey) && above.Key() != windowsKey;
+    }
     if (inWindowsSubdirectory) {
         /* No directory is made there: only those every Windows directory
            has are found. */
@@ -158,29 +162,29 @@ bool Planner::OpenDestination(const FileEntry &f, const char *path, bool directo
     WinDisk::Result result = disk.MakeFile(destination, f.line, &why);
     /* the same before the file is made as after: it takes its own name */
     *shown = disk.Display(destination);
-    std::string quoted = Cp1252Quote(*shown);
+    auto quoted = [&] { return Cp1252Quote(*shown); };
     switch (result) {
     case WinDisk::Failed:
         if (inWindowsSubdirectory && disk.Find(above) == nullptr)
             report.Add(Diag::WindowsSubdirectory, f.line, f.column,
-                       "destination " + quoted + " cannot be opened: the program makes no "
+                       "destination " + quoted() + " cannot be opened: the program makes no "
                        "directory in the Windows directory, and " +
                            Cp1252Quote(disk.Display(above)) + " is none of those every Windows "
                            "directory has (" + UsualSubfolders() + "); it says \"Ne peut "
                            "ouvrir\" and copies nothing for this line");
         else if (!f.nameOpensNothing && !directoryFailed)
             report.Add(Diag::DestinationUnopened, f.line, f.column,
-                       "destination " + quoted + " cannot be opened: " + why +
+                       "destination " + quoted() + " cannot be opened: " + why +
                            "; the program says \"Ne peut ouvrir\" and copies nothing for this "
                            "line");
         return false;
     case WinDisk::Device:
         report.Add(Diag::DestinationDevice, f.line, f.column,
-                   "destination " + quoted + ": " + why + ", and no file of that name is made");
+                   "destination " + quoted() + ": " + why + ", and no file of that name is made");
         return false;
     case WinDisk::Existed:
         report.Add(Diag::DuplicateDestination, f.line, f.column,
-                   "destination " + quoted + " is already written" +
+                   "destination " + quoted() + " is already written" +
                        (why.empty() ? std::string() : " by " + why) + ": this copy replaces it");
         break;
     case WinDisk::Made:
@@ -190,7 +194,7 @@ bool Planner::OpenDestination(const FileEntry &f, const char *path, bool directo
         report.Add(Diag::OutsideInstallation, f.line, f.column,
                    "destination " + Cp1252Quote(f.destination) + " climbs out of the " +
                        (f.toWindows ? "Windows" : "installation") +
-                       " directory: the program copies the file to " + quoted);
+                       " directory: the program copies the file to " + quoted());
     return true;
 }
 

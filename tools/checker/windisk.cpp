@@ -19,16 +19,23 @@ const WinDisk::Node *WinDisk::Find(const WinPath &p, size_t count) const
 
 std::string WinDisk::Display(const WinPath &p) const
 {
+    return DisplayOf(p, p.parts.size(), p.trailingSeparator);
+}
+
+/* The first count parts of p, and a final separator when trailing. */
+std::string WinDisk::DisplayOf(const WinPath &p, size_t count, bool trailing) const
+{
     std::string key = p.Key(0);
     std::string text = p.root.size() == 2 ? key : p.root;
-    for (const std::string &part : p.parts) {
+    for (size_t i = 0; i < count; i++) {
+        const std::string &part = p.parts[i];
         key += '\\';
         Cp1252AppendUpper(&key, part);
         auto n = nodes_.find(key);
         text += '\\';
         text += n != nodes_.end() ? n->second.spelling : part;
     }
-    if (p.parts.empty() || p.trailingSeparator)
+    if (count == 0 || trailing)
         text += "\\";
     return text;
 }
@@ -91,12 +98,9 @@ std::vector<std::string> WinDisk::MadeDirectories() const
 /* The first count parts of p become node, unless they name one already. */
 void WinDisk::Insert(const WinPath &p, size_t count, Node node)
 {
-    WinPath named = p;
-    named.parts.resize(count);
-    named.trailingSeparator = false;
-    auto inserted = nodes_.emplace(named.Key(), node);
+    auto inserted = nodes_.emplace(p.Key(count), std::move(node));
     if (inserted.second)
-        inserted.first->second.display = Display(named);
+        inserted.first->second.display = DisplayOf(p, count, false);
 }
 
 bool WinDisk::ParentExists(const WinPath &p, std::string *why) const
@@ -109,7 +113,8 @@ bool WinDisk::ParentExists(const WinPath &p, std::string *why) const
     WinPath above = p;
     above.parts.pop_back();
     above.trailingSeparator = false;
-    *why = Cp1252Quote(Display(above)) + (parent == nullptr ? " does not exist" : " is no directory");
+    *why = Cp1252Quote(Display(above)) +
+           (parent == nullptr ? " does not exist" : " is no directory");
     char end = p.parts[p.parts.size() - 2].back();
     if (parent == nullptr && (end == ' ' || end == '.'))
         *why += " (a directory is made without the blanks and dots that end its name, but "

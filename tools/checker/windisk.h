@@ -42,6 +42,7 @@ struct WinDisk {
     std::vector<std::string> MadeDirectories() const;
 
 private:
+    std::string DisplayOf(const WinPath &p, size_t count, bool trailing) const;
     void Insert(const WinPath &p, size_t count, Node node);
     bool ParentExists(const WinPath &p, std::string *why) const;
     bool NameAllowed(const WinPath &p, std::string *why) const;

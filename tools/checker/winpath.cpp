@@ -98,9 +98,15 @@ std::string WinNameProblem(const std::string &part)
 
 bool WinIsDeviceName(const std::string &part)
 {
-    std::string base = Cp1252UpperText(part.substr(0, part.find('.')));
-    while (!base.empty() && base.back() == ' ')
-        base.pop_back();
+    size_t end = part.find('.');
+    if (end == std::string::npos)
+        end = part.size();
+    while (end > 0 && part[end - 1] == ' ')
+        end--;
+    /* every device's name has three or four characters */
+    if (end != 3 && end != 4)
+        return false;
+    std::string base = Cp1252UpperText(part.substr(0, end));
     static const char *const devices[] = {"CON", "PRN", "AUX", "NUL"};
     for (const char *d : devices) {
         if (base == d)
