@@ -1,5 +1,6 @@
 #include "actions/registration.h"
 
+#include "actions/registrationrows.h"
 #include "actions/registry.h"
 #include "resources/ids.h"
 #include "script/entry.h"
@@ -10,20 +11,33 @@
 #include "util/text.h"
 #include "util/window.h"
 
-static const char openCommandKey[] = "txtfile\\shell\\open\\command";
-static const char printCommandKey[] = "txtfile\\shell\\print\\command";
-
 static void RegistrationWriteText(HKEY root, const char *keyPath, const char *valueName,
                                   const char *text)
 {
     RegistryWriteValue(root, keyPath, valueName, REG_SZ, text, (DWORD)TextLength(text) + 1);
 }
 
+static void RegistrationWriteRow(const RegistrationRow *row)
+{
+    HKEY root = row->root == REGISTRATION_LOCAL_MACHINE ? HKEY_LOCAL_MACHINE : HKEY_CLASSES_ROOT;
+    RegistrationWriteText(root, row->key, row->valueName, row->data);
+}
+
+/* The rows from first to end, in their order. */
+static void RegistrationWriteRows(const RegistrationTexts *texts, int first, int end)
+{
+    RegistrationRow row;
+    for (int id = first; id < end; id++) {
+        RegistrationComposeRow(id, texts, &row);
+        RegistrationWriteRow(&row);
+    }
+}
+
 /* Quotes the final %1 of an existing command. A command whose quoted form
    would not fit the work text is left alone rather than stored cut. */
 static void RegistrationQuoteArgument(const char *keyPath)
 {
-    char work[260];
+    char work[SETUP_PATH_CAPACITY];
     if (RegistryReadValue(HKEY_CLASSES_ROOT, keyPath, "", work, sizeof work) != 0)
         return;
     int n = TextLength(work);
@@ -35,14 +49,13 @@ static void RegistrationQuoteArgument(const char *keyPath)
 
 static void RegistrationReadSuffixes(void)
 {
-    int keyLength = TextLength(setup.keySuffixes);
     for (;;) {
         const char *line = setup.scriptText + setup.scanOffset;
         int length = ScriptScanEntry(line, &setup.keyLength, &setup.valuePtr, &setup.valueLength);
         if (length == 0)
             break;
         if ((setup.keyLength != 0 || setup.valueLength != 0) &&
-            TextComparePrefix(line, setup.keySuffixes, keyLength) == 0)
+            ScriptKeyMatches(line, setup.keySuffixes))
             TextBoundedCopy(setup.suffixList, sizeof setup.suffixList, setup.valuePtr,
                             setup.valueLength);
         setup.scanOffset += length;
@@ -54,9 +67,10 @@ static void RegistrationWriteSuffixes(void)
     const char *cursor = setup.suffixList;
     const char *word;
     int length;
+    RegistrationRow row;
     while (EntryNextSuffix(&cursor, &word, &length) == 0) {
-        EntrySuffixKey(setup.ioBuffer, sizeof setup.ioBuffer, word, length);
-        RegistrationWriteText(HKEY_CLASSES_ROOT, setup.ioBuffer, "", "txtfile");
+        RegistrationComposeSuffix(word, length, &row);
+        RegistrationWriteRow(&row);
     }
 }
 
@@ -89,34 +103,16 @@ INT_PTR CALLBACK RegistrationDialogProc(HWND dialog, UINT message, WPARAM wParam
 
 void RegistrationStep(HWND window)
 {
-    char work[260];
-    char uninstallKey[260];
-
-    EntryProgramPath(work, sizeof work, setup.installDir);
-    RegistrationWriteText(HKEY_LOCAL_MACHINE,
-                          "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tavelin.exe",
-                          "", work);
-
-    int end = TextBoundedCopy(uninstallKey, sizeof uninstallKey,
-                              "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\", 52);
-    TextBoundedAppend(uninstallKey, sizeof uninstallKey, end, setup.applicationName,
-                      TextLength(setup.applicationName));
-    RegistrationWriteText(HKEY_LOCAL_MACHINE, uninstallKey, "DisplayName", setup.applicationName);
-
-    char windows[260];
+    char windows[SETUP_PATH_CAPACITY];
     UINT n = GetWindowsDirectoryA(windows, sizeof windows);
     if (n == 0 || n >= sizeof windows)
         windows[0] = '\0';
-    EntryUninstallCommand(work, sizeof work, windows, setup.installDir);
-    RegistrationWriteText(HKEY_LOCAL_MACHINE, uninstallKey, "UninstallString", work);
+    RegistrationTexts texts = { setup.installDir, setup.applicationName, windows };
+    RegistrationWriteRows(&texts, 0, ROW_OPEN_COMMAND);
 
     if (MessageShow(setup.instance, setup.title, setup.mainWindow, IDS_QUESTION_EDITOR,
                     MB_YESNO | MB_ICONQUESTION) == IDYES) {
-        EntryEditorCommand(work, sizeof work, setup.installDir, 0);
-        RegistrationWriteText(HKEY_CLASSES_ROOT, openCommandKey, "", work);
-        EntryEditorCommand(work, sizeof work, setup.installDir, 1);
-        RegistrationWriteText(HKEY_CLASSES_ROOT, printCommandKey, "", work);
-
+        RegistrationWriteRows(&texts, ROW_OPEN_COMMAND, ROW_COUNT);
         if (ScriptFindSection(setup.instance, setup.className, window, setup.sectionRegistration,
                               0, setup.scriptText, &setup.scanOffset) == 0) {
             RegistrationReadSuffixes();
@@ -125,7 +121,7 @@ void RegistrationStep(HWND window)
                 RegistrationWriteSuffixes();
         }
     } else {
-        RegistrationQuoteArgument(openCommandKey);
-        RegistrationQuoteArgument(printCommandKey);
+        for (const char *key : registrationCommandKeys)
+            RegistrationQuoteArgument(key);
     }
 }

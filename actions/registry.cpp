@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include "actions/keypath.h"
 #include "setup/state.h"
 
 static LONG KeyChainBuild(HKEY root, const char *keyPath, REGSAM access, int create,
@@ -18,17 +19,8 @@ static LONG KeyChainBuild(HKEY root, const char *keyPath, REGSAM access, int cre
 
     const char *p = keyPath;
     while (*p != '\0') {
-        /* Characters past the 260th of one component are passed over. */
-        char component[261];
-        int n = 0;
-        while (*p != '\0' && *p != '\\') {
-            if (n < 260)
-                component[n++] = *p;
-            p++;
-        }
-        if (*p == '\\')
-            p++;
-        component[n] = '\0';
+        char component[KEYPATH_COMPONENT_CAPACITY];
+        KeyPathNextComponent(&p, component);
 
         setup.keyChainWork = (KeyChainNode *)malloc(sizeof(KeyChainNode));
         if (setup.keyChainWork == NULL) {

@@ -19,7 +19,7 @@ HRESULT ShellLinkCreate(const char *target, const char *linkPath, const char *de
 {
     IShellLinkA *link = NULL;
     IPersistFile *file = NULL;
-    WCHAR widePath[260];
+    WCHAR widePath[SETUP_PATH_CAPACITY];
 
     /* Only an initialisation that took place is balanced: uninitialising
        after a refusal would end an initialisation that is not ours. */
@@ -45,7 +45,7 @@ HRESULT ShellLinkCreate(const char *target, const char *linkPath, const char *de
     status = link->SetShowCmd(SW_SHOWNORMAL);
     if (FAILED(status))
         goto done;
-    if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, 260) == 0) {
+    if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, SETUP_PATH_CAPACITY) == 0) {
         status = HRESULT_FROM_WIN32(GetLastError());
         goto done;
     }
@@ -78,9 +78,9 @@ static void ShortcutsMake(void)
                         setup.valueLength);
 
         EntryShortcut fields;
-        char target[ENTRY_PATH_CAPACITY];
-        char linkPath[ENTRY_PATH_CAPACITY];
-        char icon[ENTRY_PATH_CAPACITY];
+        char target[SETUP_PATH_CAPACITY];
+        char linkPath[SETUP_PATH_CAPACITY];
+        char icon[SETUP_PATH_CAPACITY];
         EntrySplitShortcut(setup.entryValue, &fields);
         EntryShortcutPaths(&fields, setup.installDir, target, sizeof target, icon, sizeof icon);
         EntryJoinPath(linkPath, sizeof linkPath, setup.groupFolder, setup.entryKey);

@@ -1,5 +1,6 @@
-# Native build of the portable core: its unit tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# Native build: the portable core and setupcheck's code under AddressSanitizer
+# and UndefinedBehaviorSanitizer for their tests and fuzzers, and setupcheck
+# itself, optimized, for the packagers.
 set(TAV_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 
 add_library(tavportable STATIC ${TAV_PORTABLE_SOURCES})
@@ -12,6 +13,7 @@ enable_testing()
 find_package(GTest REQUIRED)
 add_executable(portable_tests tests/unit/text_test.cpp tests/unit/scan_test.cpp
   tests/unit/entry_test.cpp tests/unit/dirpath_test.cpp tests/unit/bar_test.cpp
+  tests/unit/registrationrows_test.cpp
   tests/unit/bmpcheck_test.cpp tests/common/bmp.cpp)
 target_compile_options(portable_tests PRIVATE ${TAV_SANITIZE})
 target_link_options(portable_tests PRIVATE ${TAV_SANITIZE})
@@ -20,16 +22,20 @@ include(GoogleTest)
 gtest_discover_tests(portable_tests TEST_PREFIX native. DISCOVERY_MODE PRE_TEST)
 
 # setupcheck: the packagers' checker and planner of setup scripts, on the
-# product's own reader. Its code but main.cpp is a library for its tests.
+# product's own reader. Its code but main.cpp is a library for its tests,
+# under the sanitizers like the core.
 file(GLOB TAV_CHECKER_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/checker/*.cpp)
 list(FILTER TAV_CHECKER_SOURCES EXCLUDE REGEX "/main\\.cpp$")
 add_library(setupchecker STATIC ${TAV_CHECKER_SOURCES})
 target_link_libraries(setupchecker PUBLIC tavportable)
 target_compile_options(setupchecker PRIVATE ${TAV_WARNINGS} ${TAV_SANITIZE})
-add_executable(setupcheck tools/checker/main.cpp)
-target_compile_options(setupcheck PRIVATE ${TAV_WARNINGS} ${TAV_SANITIZE})
-target_link_options(setupcheck PRIVATE ${TAV_SANITIZE})
-target_link_libraries(setupcheck PRIVATE setupchecker)
+# The tool itself, what the packagers run and what the rehearsals and the
+# checker's command-line tests run: the same sources, optimized and without
+# the sanitizers, which cost ten times the time and twenty times the memory.
+add_executable(setupcheck tools/checker/main.cpp ${TAV_CHECKER_SOURCES} ${TAV_PORTABLE_SOURCES})
+target_include_directories(setupcheck PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_options(setupcheck PRIVATE ${TAV_WARNINGS} -O2)
+target_compile_definitions(setupcheck PRIVATE NDEBUG)
 
 # The sample distribution the checker's tests read; three source files stand
 # for the programs.
@@ -46,7 +52,8 @@ add_custom_target(checker_sample ALL DEPENDS ${PROJECT_BINARY_DIR}/checker-sampl
 file(GLOB TAV_CHECKER_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/checker/*.cpp)
 add_executable(checker_tests ${TAV_CHECKER_TESTS} tests/common/bmp.cpp)
 target_compile_definitions(checker_tests PRIVATE TAV_SETUPCHECK="$<TARGET_FILE:setupcheck>"
-  TAV_CHECKER_SAMPLE="${PROJECT_BINARY_DIR}/checker-sample")
+  TAV_CHECKER_SAMPLE="${PROJECT_BINARY_DIR}/checker-sample"
+  TAV_SCRIPT_REFERENCE="${PROJECT_SOURCE_DIR}/docs/setup-script.md")
 target_compile_options(checker_tests PRIVATE ${TAV_SANITIZE})
 target_link_options(checker_tests PRIVATE ${TAV_SANITIZE})
 target_link_libraries(checker_tests PRIVATE setupchecker GTest::gtest_main)

@@ -41,7 +41,7 @@ set(TAV_VERSION_DEFINES TAV_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
     TAV_VERSION_MINOR=${PROJECT_VERSION_MINOR} TAV_VERSION_PATCH=${PROJECT_VERSION_PATCH})
 set_source_files_properties(resources/setup.rc PROPERTIES
   COMPILE_DEFINITIONS "${TAV_VERSION_DEFINES}"
-  OBJECT_DEPENDS "${TAV_GENERATED}/install.ico;${TAV_GENERATED}/setup.manifest;${PROJECT_SOURCE_DIR}/util/strings.h;${PROJECT_SOURCE_DIR}/resources/ids.h")
+  OBJECT_DEPENDS "${TAV_GENERATED}/install.ico;${TAV_GENERATED}/setup.manifest;${PROJECT_SOURCE_DIR}/util/strings.h;${PROJECT_SOURCE_DIR}/script/names.h;${PROJECT_SOURCE_DIR}/resources/ids.h")
 
 # The same sources give the same bytes wherever and whenever they are built:
 # no link time in the header, no path of the source or build tree in the code,

@@ -4,8 +4,6 @@
 
 #include "util/text.h"
 
-static const char programName[] = "Tavelin.exe";
-
 int EntryReadFile(const char *value, int valueLength, char *entryValue, int capacity)
 {
     int toWindows = valueLength > 0 && value[0] == '%';
@@ -91,38 +89,4 @@ int EntryNextSuffix(const char **cursor, const char **word, int *length)
     *length = (int)(p - *cursor);
     *cursor = p;
     return 0;
-}
-
-int EntrySuffixKey(char *key, int capacity, const char *word, int length)
-{
-    int end = TextBoundedCopy(key, capacity, ".", 1);
-    return TextBoundedAppend(key, capacity, end, word, length);
-}
-
-int EntryProgramPath(char *work, int capacity, const char *installDir)
-{
-    return EntryJoinPath(work, capacity, installDir, programName);
-}
-
-/* The program's path is quoted: unquoted, a directory under
-   "C:\Program Files" would make Windows try "C:\Program.exe" first. */
-int EntryEditorCommand(char *work, int capacity, const char *installDir, int print)
-{
-    static const char open[] = "\" \"%1\"";
-    static const char printing[] = "\" /p \"%1\"";
-    int end = TextBoundedCopy(work, capacity, "\"", 1);
-    end = TextBoundedAppend(work, capacity, end, installDir, TextLength(installDir));
-    end = TextBoundedAppend(work, capacity, end, "\\", 1);
-    end = TextBoundedAppend(work, capacity, end, programName, TextLength(programName));
-    const char *arguments = print ? printing : open;
-    return TextBoundedAppend(work, capacity, end, arguments, TextLength(arguments));
-}
-
-int EntryUninstallCommand(char *work, int capacity, const char *windowsDirectory,
-                          const char *installDir)
-{
-    static const char uninstaller[] = "\\Untave.exe /";
-    int end = TextBoundedCopy(work, capacity, windowsDirectory, TextLength(windowsDirectory));
-    end = TextBoundedAppend(work, capacity, end, uninstaller, TextLength(uninstaller));
-    return TextBoundedAppend(work, capacity, end, installDir, TextLength(installDir));
 }

@@ -2,15 +2,12 @@
 #define TAVELIN_SCRIPT_ENTRY_H
 
 /* What the entries of the script mean: a Fichiers value, a Groupe value, the
-   Suffixes list, and the paths and commands made of them. Everything is read
-   into the program's own fixed buffers with the bounded text operations, so
-   it is cut where the program cuts it. No Windows header: setupcheck and
-   the fuzzers build this natively. */
+   Suffixes list, and the paths made of them. Everything is read into the
+   program's own fixed buffers with the bounded text operations, so it is cut
+   where the program cuts it. No Windows header: setupcheck and the fuzzers
+   build this natively. */
 
-/* entryKey, entryValue and suffixList hold this much, terminator included. */
-#define ENTRY_TEXT_CAPACITY 128
-/* Paths, shortcut texts and registry texts. */
-#define ENTRY_PATH_CAPACITY 260
+#include "util/capacity.h"
 
 /* Fichiers: a value starting with '%' names a file of the Windows directory;
    the '%' is dropped and the rest copied into entryValue (at most capacity
@@ -38,10 +35,10 @@ int EntryNextDirectory(const char *path, int position);
 
 /* Groupe: "target,description,icon,index", fields cut to 259 characters. */
 struct EntryShortcut {
-    char target[ENTRY_PATH_CAPACITY]; /* relative to the installation directory */
-    char description[ENTRY_PATH_CAPACITY];
+    char target[SETUP_PATH_CAPACITY]; /* relative to the installation directory */
+    char description[SETUP_PATH_CAPACITY];
     int iconInInstallDir;             /* the icon field began with '%' */
-    char iconFile[ENTRY_PATH_CAPACITY]; /* without that '%' */
+    char iconFile[SETUP_PATH_CAPACITY]; /* without that '%' */
     int iconIndex;                    /* the number the rest begins with, 0 if none */
 };
 
@@ -56,17 +53,5 @@ void EntryShortcutPaths(const EntryShortcut *fields, const char *installDir, cha
 /* The next word of a Suffixes list, separated by blanks and tabs: returns 0
    with its start and length, or -1 when no word is left. */
 int EntryNextSuffix(const char **cursor, const char **word, int *length);
-
-/* The registry key of a suffix: a dot and the word. The dot is always put,
-   so a word written with its dot gives "..txt". Returns the length. */
-int EntrySuffixKey(char *key, int capacity, const char *word, int length);
-
-/* The registry texts that name the installed program: its path, the open
-   (print 0) or print (print 1) command of text files, and the uninstall
-   command. Each returns its length. */
-int EntryProgramPath(char *work, int capacity, const char *installDir);
-int EntryEditorCommand(char *work, int capacity, const char *installDir, int print);
-int EntryUninstallCommand(char *work, int capacity, const char *windowsDirectory,
-                          const char *installDir);
 
 #endif

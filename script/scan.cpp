@@ -22,19 +22,31 @@ int ScriptLineEnd(const char *line, int *contentLength)
     return 1;
 }
 
+int ScriptHeaderMatches(const char *line, int contentLength, const char *name)
+{
+    /* The closing bracket is not looked at: '[Fichiers2' matches too. The
+       content is compared only as far as it goes, so a short header such as
+       '[Fich' never matches. */
+    int nameLength = TextLength(name);
+    return contentLength >= 1 && line[0] == '[' && contentLength - 1 >= nameLength &&
+           TextComparePrefix(line + 1, name, nameLength) == 0;
+}
+
+int ScriptKeyMatches(const char *line, const char *key)
+{
+    /* The comparison stops at the first difference, at the latest at the
+       line's end: a key holds no line end and no zero byte. */
+    return TextComparePrefix(line, key, TextLength(key)) == 0;
+}
+
 int ScriptSeekSection(const char *text, const char *name, int *scanOffset)
 {
-    int nameLength = TextLength(name);
     int offset = 0;
     while (text[offset] != '\0') {
         const char *line = text + offset;
         int content;
         int end = ScriptLineEnd(line, &content);
-        /* The closing bracket is not looked at: '[Fichiers2' matches too. The
-           content is compared only as far as it goes, so a short header such
-           as '[Fich' never matches. */
-        int matched = content >= 1 && line[0] == '[' && content - 1 >= nameLength &&
-                      TextComparePrefix(line + 1, name, nameLength) == 0;
+        int matched = ScriptHeaderMatches(line, content, name);
         offset += content + end;
         if (matched) {
             *scanOffset = offset;

@@ -98,11 +98,10 @@ static void StartupReadSettings(void)
         int length = ScriptScanEntry(line, &setup.keyLength, &setup.valuePtr, &setup.valueLength);
         if (length == 0)
             break;
-        /* A case-sensitive prefix match at the very start of the line: an
-           indented key never matches, "Titre2" counts as "Titre". */
+        /* An indented key never matches, "Titre2" counts as "Titre". */
         for (const auto &k : keys) {
-            if (TextComparePrefix(line, k.key, TextLength(k.key)) == 0)
-                TextBoundedCopy(k.field, 128, setup.valuePtr, setup.valueLength);
+            if (ScriptKeyMatches(line, k.key))
+                TextBoundedCopy(k.field, SETUP_TEXT_CAPACITY, setup.valuePtr, setup.valueLength);
         }
         setup.scanOffset += length;
     }

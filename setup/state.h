@@ -3,11 +3,9 @@
 
 #include <windows.h>
 
-struct KeyChainNode;
+#include "util/capacity.h"
 
-/* The fields of the names that the script's sections and keys are matched
-   with. */
-#define SETUP_NAME_CAPACITY 32
+struct KeyChainNode;
 
 /* The one record of the program: settings, texts, counters and handles.
    Zero-filled by static storage; read and written directly by every file. */
@@ -17,7 +15,7 @@ struct SetupState {
     KeyChainNode *keyChainWork;   /* node being appended or released */
     HINSTANCE instance;
     HWND mainWindow;              /* the backdrop window */
-    char className[32];
+    char className[SETUP_NAME_CAPACITY];
     HBITMAP backdropBitmap;
     int clientWidth;
     int clientHeight;
@@ -26,10 +24,10 @@ struct SetupState {
     int scanOffset;               /* offset of the current line in scriptText */
     int lineLength;               /* line last scanned by the copy phase and the shortcut pass */
     int keyLength;
-    char entryKey[128];
+    char entryKey[SETUP_TEXT_CAPACITY];
     const char *valuePtr;         /* into scriptText; null after an empty or comment line */
     int valueLength;
-    char entryValue[128];
+    char entryValue[SETUP_TEXT_CAPACITY];
     char ioBuffer[8192];          /* copy buffer; between chunks scratch for formatted texts */
     char sectionFiles[SETUP_NAME_CAPACITY];
     char sectionGroup[SETUP_NAME_CAPACITY];
@@ -38,23 +36,23 @@ struct SetupState {
     char keyApplication[SETUP_NAME_CAPACITY];
     char keyTitle[SETUP_NAME_CAPACITY];
     char keyDirectory[SETUP_NAME_CAPACITY];
-    char bitmapName[128];
-    char bitmapPath[128];
-    char applicationName[128];
-    char title[128];
-    char installDir[128];
-    char directoryPrompt[128];
-    char sizeFormat[128];
-    char programsFolder[128];
-    char desktopFolder[128];
-    char groupFolder[128];
+    char bitmapName[SETUP_TEXT_CAPACITY];
+    char bitmapPath[SETUP_TEXT_CAPACITY];
+    char applicationName[SETUP_TEXT_CAPACITY];
+    char title[SETUP_TEXT_CAPACITY];
+    char installDir[SETUP_TEXT_CAPACITY];
+    char directoryPrompt[SETUP_TEXT_CAPACITY];
+    char sizeFormat[SETUP_TEXT_CAPACITY];
+    char programsFolder[SETUP_TEXT_CAPACITY];
+    char desktopFolder[SETUP_TEXT_CAPACITY];
+    char groupFolder[SETUP_TEXT_CAPACITY];
     int drivePrefixLength;
     int directoryLength;          /* source paths are built at this position of modulePath */
     int extensionOffset;
-    char modulePath[260];         /* program path, then script path, then each source path */
+    char modulePath[SETUP_PATH_CAPACITY];         /* program path, then script path, then each source path */
     HANDLE sourceFile;
     DWORD bytesTransferred;
-    char destinationPath[260];
+    char destinationPath[SETUP_PATH_CAPACITY];
     HANDLE destinationFile;
     HWND progressDialog;          /* null when none; the message loop serves it first */
     HBRUSH barBrush;
@@ -67,7 +65,7 @@ struct SetupState {
     int errorCount;               /* only zero or non-zero matters */
     char sectionRegistration[SETUP_NAME_CAPACITY];
     char keySuffixes[SETUP_NAME_CAPACITY];
-    char suffixList[128];
+    char suffixList[SETUP_TEXT_CAPACITY];
 };
 
 extern SetupState setup;

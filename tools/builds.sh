@@ -5,7 +5,8 @@
 #                     built for x86_64 with the same options (a kernel without
 #                     32-bit emulation cannot start 32-bit Wine); and the
 #                     counting build SETUPCNT.EXE of the tests that need it
-#   build/native      the portable core under the sanitizers, the fuzzers, setupcheck
+#   build/native      the portable core and setupcheck's code under the sanitizers
+#                     for their tests, the fuzzers, and setupcheck optimized
 test_arch=$(tools/winebed.sh arch)
 test_build="build/test-$test_arch"
 

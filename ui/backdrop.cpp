@@ -134,7 +134,7 @@ void BackdropCreate(HWND window)
        split here into locals: the split fields of the state build the source
        paths of the copy and stay as start-up set them. A path that does not
        fit bitmapPath skips the picture rather than naming another file. */
-    char program[260];
+    char program[SETUP_PATH_CAPACITY];
     DWORD n = GetModuleFileNameA(NULL, program, sizeof program);
     if (n == 0 || n >= sizeof program)
         return;

@@ -1,6 +1,19 @@
 #include "ui/dirpath.h"
 
+#include "script/entry.h"
 #include "util/text.h"
+
+void DirectoryProposal(const char *programFiles, const char *applicationName, char *result,
+                       int capacity)
+{
+    EntryJoinPath(result, capacity, programFiles, applicationName);
+}
+
+long long DirectorySizeKilobytes(long long totalSize)
+{
+    long long kilobytes = (totalSize + 1023) / 1024;
+    return kilobytes > DIRECTORY_KILOBYTES_MOST ? DIRECTORY_KILOBYTES_MOST : kilobytes;
+}
 
 /* Length of the "\\server\share" prefix of a network path, 0 if none. */
 static int DirectoryNetworkRoot(const char *path)

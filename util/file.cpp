@@ -1,5 +1,7 @@
 #include "util/file.h"
 
+#include "util/capacity.h"
+
 /* In 64 bits, so that a source of 2 GiB or more is measured whole; -1 when
    a seek fails. */
 long long FileGetSize(HANDLE file)
@@ -16,7 +18,7 @@ long long FileGetSize(HANDLE file)
 
 int PathCurrentDrive(void)
 {
-    char directory[260];
+    char directory[SETUP_PATH_CAPACITY];
     DWORD n = GetCurrentDirectoryA(sizeof directory, directory);
     if (n == 0 || n >= sizeof directory || directory[1] != ':')
         return 0;

@@ -1,5 +1,6 @@
 #include "util/message.h"
 
+#include "util/capacity.h"
 #include "util/text.h"
 
 int MessageShow(HINSTANCE instance, const char *caption, HWND owner, UINT id, UINT flags)
@@ -15,7 +16,7 @@ int MessageShowFormatted(HINSTANCE instance, const char *caption, HWND owner, UI
 {
     char format[256];
     char text[512];
-    char shortened[260];
+    char shortened[SETUP_PATH_CAPACITY];
     if (LoadStringA(instance, id, format, sizeof format) <= 0)
         format[0] = '\0';
     /* Every format is below 160 characters; the argument is cut to 259 so

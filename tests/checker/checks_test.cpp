@@ -33,7 +33,7 @@ struct ProblemCase {
 
 /* Checks each case in a distribution holding Tavelin.exe, Untave.exe and
    Lisezmoi.txt: the problem is reported once, at its line, and decides the
-   exit code. */
+   exit code; a warning goes with -Wno- and its name. */
 void CheckCases(const std::vector<ProblemCase> &cases)
 {
     for (const ProblemCase &c : cases) {
@@ -45,6 +45,11 @@ void CheckCases(const std::vector<ProblemCase> &cases)
         CheckResult r = d.Check(c.script);
         EXPECT_EQ(1, r.Count(c.line, c.kind, c.text)) << r.err;
         EXPECT_EQ(std::string(c.kind) == "error" ? 2 : 1, r.code) << r.err;
+        if (std::string(c.kind) == "error")
+            continue;
+        CheckResult silenced = d.Check(c.script, {std::string("-Wno-") + c.kind});
+        EXPECT_NE(64, silenced.code) << silenced.err;
+        EXPECT_EQ(0, silenced.Count(c.line, c.kind)) << silenced.err;
     }
 }
 

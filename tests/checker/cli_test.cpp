@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support.h"
+#include "tools/checker/report.h"
 
 namespace {
 
@@ -45,6 +46,41 @@ TEST(CheckerCommandLine, ArgumentsNotUnderstoodAreRefused)
     EXPECT_EQ(0, r.code);
     EXPECT_EQ(0u, r.out.find("usage: setupcheck"));
     EXPECT_NE(std::string::npos, r.out.find(" duplicate-destination ")) << "the warnings' names";
+}
+
+/* The table of diagnostics is the only list of names: every warning of it
+   is taken by -Wno-NAME and -Werror, listed by --help and by the script
+   reference; every error that has a name is listed there too, and refused
+   by -Wno-, since an error cannot be silenced. */
+TEST(CheckerCommandLine, EveryNameOfTheTableIsTakenListedAndDocumented)
+{
+    Distribution d;
+    d.Write("SETUP.INF", CorrectScript(d));
+    std::string help = RunChecker({"--help"}).out;
+    EXPECT_EQ('\n', help.empty() ? '\0' : help.back()) << "the help ends its last line";
+    size_t listed = help.find("\nWarnings:");
+    ASSERT_NE(std::string::npos, listed) << help;
+    /* " name " for every name of the list, the last one too */
+    std::string list = help.substr(listed + 10, help.size() - listed - 11) + " ";
+    std::string reference = Slurp(TAV_SCRIPT_REFERENCE);
+    ASSERT_NE(std::string::npos, reference.find("### Warnings")) << TAV_SCRIPT_REFERENCE;
+    std::string errors = reference.substr(0, reference.find("### Warnings"));
+    std::string warnings = reference.substr(reference.find("### Warnings"));
+    for (const DiagnosticKind &kind : DiagnosticTable()) {
+        std::string name = kind.name;
+        if (name.empty())
+            continue;
+        SCOPED_TRACE(name);
+        CheckResult silenced = RunChecker({"-Wno-" + name, "-Werror", d.Script()});
+        if (kind.severity == Severity::Warning) {
+            EXPECT_EQ(0, silenced.code) << silenced.err;
+            EXPECT_NE(std::string::npos, list.find(" " + name + " ")) << list;
+            EXPECT_NE(std::string::npos, warnings.find("| `" + name + "` |"));
+        } else {
+            EXPECT_EQ(64, silenced.code) << "an error cannot be silenced";
+            EXPECT_NE(std::string::npos, errors.find("| `" + name + "`: "));
+        }
+    }
 }
 
 /* What is no script gives one error at 1:1 and exit code 2, never an abort. */

@@ -58,3 +58,23 @@ TEST(DirectoryNormalise, LongResultsAreCutTo127)
     EXPECT_EQ(longCurrent.substr(0, 127), result);
     EXPECT_EQ(127u, Normalise("\\" + std::string(200, 'r'), "C:\\W", kDriveC).size());
 }
+
+TEST(DirectoryNormalise, TheProposalAndTheSizeShown)
+{
+    char proposal[128];
+    DirectoryProposal("C:\\Program Files", "Tavelin", proposal, sizeof proposal);
+    EXPECT_STREQ("C:\\Program Files\\Tavelin", proposal);
+    DirectoryProposal("C:\\Program Files", "", proposal, sizeof proposal);
+    EXPECT_STREQ("C:\\Program Files\\", proposal) << "an empty name leaves the backslash";
+    std::string longName(200, 'n');
+    DirectoryProposal("C:\\P", longName.c_str(), proposal, sizeof proposal);
+    EXPECT_EQ("C:\\P\\" + longName.substr(0, 122), std::string(proposal));
+
+    const struct { long long bytes, kilobytes; } sizes[] = {
+        { 0, 0 }, { 1, 1 }, { 1024, 1 }, { 1025, 2 }, { 3LL << 30, 3LL << 20 },
+        { 0x7fffffffLL * 1024, 0x7fffffffLL }, { 0x7fffffffLL * 1024 + 1, 0x7fffffffLL },
+        { 3LL << 40, DIRECTORY_KILOBYTES_MOST },
+    };
+    for (const auto &s : sizes)
+        EXPECT_EQ(s.kilobytes, DirectorySizeKilobytes(s.bytes)) << s.bytes;
+}

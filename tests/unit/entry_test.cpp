@@ -25,7 +25,7 @@ TEST(EntryFile, WindowsFlagDestinationAndSource)
         { "", 0, "", "" },
     };
     for (const auto &c : cases) {
-        char entryValue[ENTRY_TEXT_CAPACITY];
+        char entryValue[SETUP_TEXT_CAPACITY];
         EXPECT_EQ(c.toWindows, EntryReadFile(c.value, (int)strlen(c.value), entryValue,
                                              sizeof entryValue)) << c.value;
         std::string source = EntrySplitFile(entryValue);
@@ -34,14 +34,14 @@ TEST(EntryFile, WindowsFlagDestinationAndSource)
     }
     /* cut to 127 before the split: a ';' past the cut does not count */
     std::string value = std::string(130, 'd') + ";s";
-    char entryValue[ENTRY_TEXT_CAPACITY];
+    char entryValue[SETUP_TEXT_CAPACITY];
     EntryReadFile(value.c_str(), (int)value.size(), entryValue, sizeof entryValue);
     EXPECT_EQ(std::string(127, 'd'), EntrySplitFile(entryValue));
 }
 
 TEST(EntryFile, PathsAndTheDirectoriesMadeForThem)
 {
-    char path[ENTRY_PATH_CAPACITY];
+    char path[SETUP_PATH_CAPACITY];
     EXPECT_EQ(5, EntryJoinPath(path, sizeof path, "C:\\", "a"));
     EXPECT_STREQ("C:\\\\a", path) << "the backslash whatever the folder ends with";
 
@@ -78,7 +78,7 @@ TEST(EntryShortcut, FieldsAndPaths)
     for (const auto &c : cases) {
         EntryShortcut fields;
         EXPECT_EQ(c.indexAt, EntrySplitShortcut(c.value, &fields)) << c.value;
-        char target[ENTRY_PATH_CAPACITY], icon[ENTRY_PATH_CAPACITY];
+        char target[SETUP_PATH_CAPACITY], icon[SETUP_PATH_CAPACITY];
         EntryShortcutPaths(&fields, "D:\\T", target, sizeof target, icon, sizeof icon);
         EXPECT_STREQ(c.target, target) << c.value;
         EXPECT_STREQ(c.description, fields.description) << c.value;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <string>
 #include <vector>
 
@@ -180,4 +182,21 @@ TEST(ScriptSeekSection, EmptyTextFindsNothing)
     int offset = -1;
     EXPECT_EQ(-1, ScriptSeekSection("", "Installer", &offset));
     EXPECT_EQ(0, offset);
+}
+
+TEST(ScriptScanEntry, KeysAndHeadersMatchByTheirBeginning)
+{
+    const struct { const char *line; int matches; } keys[] = {
+        { "Titre=T", 1 }, { "Titre2=T", 1 }, { "Titre", 1 }, { "titre=T", 0 },
+        { " Titre=T", 0 }, { "Titr\n", 0 }, { "", 0 },
+    };
+    for (const auto &k : keys)
+        EXPECT_EQ(k.matches, ScriptKeyMatches(k.line, "Titre")) << k.line;
+    const struct { const char *line; int matches; } headers[] = {
+        { "[Groupe]", 1 }, { "[Groupe", 1 }, { "[Groupes]", 1 }, { "[Grou", 0 },
+        { "[groupe]", 0 }, { " [Groupe]", 0 }, { "Groupe", 0 },
+    };
+    for (const auto &h : headers)
+        EXPECT_EQ(h.matches, ScriptHeaderMatches(h.line, (int)strlen(h.line), "Groupe")) << h.line;
+    EXPECT_EQ(0, ScriptHeaderMatches("[Groupe]", 4, "Groupe")) << "only the content counts";
 }

@@ -1,65 +1,45 @@
 #ifndef TAVELIN_CHECKER_CHECKS_H
 #define TAVELIN_CHECKER_CHECKS_H
 
-#include <string>
-#include <vector>
+/* The checks of a script that need no machine: its bytes and lines, then its
+   entries, read into the model the planner plays. */
 
-#include "script/entry.h"
 #include "tools/checker/distdir.h"
+#include "tools/checker/model.h"
+#include "tools/checker/report.h"
 #include "tools/checker/scriptfile.h"
+#include "tools/checker/sections.h"
 
-/* The script as the program reads it. Texts are cp1252 bytes, already cut
-   where the program cuts them. */
-
-struct ScriptSetting {
-    std::string value;
-    int line = 0; /* 0: never set */
-    int column = 0;
+/* What every check of the entries works on. */
+struct CheckContext {
+    const ScriptFile &file;
+    ScriptModel &model;
+    Report &report;
+    DistDirectory &distribution;
 };
 
-struct FileEntry {
-    int line;
-    int column;              /* of the destination name */
-    int sourceColumn;
-    bool toWindows;          /* leading '%' */
-    std::string destination; /* relative to the installation or Windows directory */
-    std::string source;      /* relative to the distribution directory */
-    DistEntry found;
-    bool broken = false;     /* its destination is already reported as failing */
-};
+/* Bytes and lines (textchecks.cpp). CheckWholeFile is false when the file
+   is no script at all, and nothing else is looked at. */
+bool CheckWholeFile(const ScriptFile &file, Report &report);
+void CheckEncoding(const ScriptFile &file, Report &report);
+void CheckHeaders(const ScriptFile &file, Report &report);
 
-struct ShortcutEntry {
-    int line;
-    int column;       /* of the value */
-    std::string name; /* the key: the shortcut's file name */
-    EntryShortcut fields;
-    bool broken = false; /* its name is already reported as one the shell cannot save */
-};
+/* [Installer] and [Enregistrement] (settings.cpp). */
+void CheckSettings(CheckContext &c, size_t offset);
+void CheckProduct(CheckContext &c);
+void CheckRegistration(CheckContext &c, size_t offset);
 
-struct ScriptModel {
-    bool hasSettings = false;
-    bool hasFiles = false;
-    bool hasGroup = false;
-    bool hasRegistration = false;
-    int filesLine = 1;                    /* the [Fichiers] header */
-    ScriptSetting bitmap;
-    ScriptSetting application;
-    ScriptSetting title;
-    ScriptSetting directory;
-    ScriptSetting suffixes;
-    std::vector<FileEntry> files;         /* every entry the copy attempts */
-    std::vector<ShortcutEntry> shortcuts; /* the shortcuts made, in order */
-    std::vector<std::string> suffixWords; /* the words of the Suffixes list */
-};
+/* [Fichiers] (files.cpp) and [Groupe] (group.cpp). */
+void CheckFiles(CheckContext &c, size_t offset);
+void CheckGroup(CheckContext &c, size_t offset);
 
-/* The names of the warnings, for -Wno-NAME: every warning has one. */
-extern const char *const checkWarnings[];
+/* The Bitmap picture (picture.cpp). */
+void CheckPicture(CheckContext &c);
 
-/* Whether name is one of checkWarnings. */
-bool CheckIsWarning(const std::string &name);
+/* A key or value longer than the program's 127 characters (settings.cpp). */
+void CheckCut(CheckContext &c, const EntryLine &e, int valueLength);
 
-/* Checks the script and its distribution directory, and reads it as the
-   program does. */
-void CheckScript(const ScriptFile &file, ScriptModel *model, std::vector<Diagnostic> *diagnostics);
+/* Every check, in the order of the program's reading (checks.cpp). */
+void CheckScript(const ScriptFile &file, ScriptModel *model, Report *report);
 
 #endif

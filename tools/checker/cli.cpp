@@ -1,9 +1,10 @@
+/* setupcheck's command line: the options, the help, and a run from the
+   script's reading to its report and plan. */
 #include "tools/checker/cli.h"
-
-#include <algorithm>
 
 #include "tools/checker/checks.h"
 #include "tools/checker/cp1252.h"
+#include "tools/checker/planformat.h"
 
 static const char usage[] =
     "usage: setupcheck [--plan] [--install-dir DIR] [--current-dir DIR] [--windows-dir DIR]\n"
@@ -23,18 +24,52 @@ struct Arguments {
     CheckRequest request;
 };
 
-/* false, with the reason, when the command line is not understood */
-bool ParseArguments(const std::vector<std::string> &args, Arguments *a, std::string *error)
+/* A folder of the machine given at args[*i] ("--option DIR" or
+   "--option=DIR"): 1 when taken, 0 when args[*i] is no folder option, -1
+   with the reason when it is one and its directory is not understood. */
+int ParseFolder(const std::vector<std::string> &args, size_t *i, PlanOptions *o,
+                std::string *error)
 {
-    PlanOptions &o = a->request.options;
-    struct Folder {
+    const struct {
         const char *option;
         std::string *field;
     } folders[] = {
-        {"--install-dir", &o.installDir},   {"--current-dir", &o.currentDir},
-        {"--windows-dir", &o.windowsDir},   {"--programs", &o.programsFolder},
-        {"--desktop", &o.desktopFolder},    {"--program-files", &o.programFilesDir},
+        {"--install-dir", &o->installDir},   {"--current-dir", &o->currentDir},
+        {"--windows-dir", &o->windowsDir},   {"--programs", &o->programsFolder},
+        {"--desktop", &o->desktopFolder},    {"--program-files", &o->programFilesDir},
     };
+    const std::string &arg = args[*i];
+    for (const auto &f : folders) {
+        std::string option = f.option;
+        std::string value;
+        if (arg == option) {
+            if (*i + 1 == args.size()) {
+                *error = option + " needs a directory";
+                return -1;
+            }
+            value = args[++*i];
+        } else if (arg.compare(0, option.size() + 1, option + "=") == 0) {
+            value = arg.substr(option.size() + 1);
+        } else {
+            continue;
+        }
+        /* the folders are given in UTF-8; the program works in cp1252 */
+        if (!Utf8ToCp1252(value, f.field)) {
+            *error = option + " " + value + ": not representable in code page 1252";
+            return -1;
+        }
+        if (f.field->empty()) {
+            *error = option + " needs a directory";
+            return -1;
+        }
+        return 1;
+    }
+    return 0;
+}
+
+/* false, with the reason, when the command line is not understood */
+bool ParseArguments(const std::vector<std::string> &args, Arguments *a, std::string *error)
+{
     for (size_t i = 0; i < args.size(); i++) {
         const std::string &arg = args[i];
         if (arg == "--plan") {
@@ -46,45 +81,22 @@ bool ParseArguments(const std::vector<std::string> &args, Arguments *a, std::str
             continue;
         }
         if (arg == "-Werror") {
-            a->request.warningsAreErrors = true;
+            a->request.report.warningsAreErrors = true;
             continue;
         }
         if (arg.compare(0, 5, "-Wno-") == 0) {
-            if (!CheckIsWarning(arg.substr(5))) {
+            Diag silenced;
+            if (!DiagnosticWarningNamed(arg.substr(5), &silenced)) {
                 *error = "no warning is named " + arg.substr(5);
                 return false;
             }
-            a->request.silenced.push_back(arg.substr(5));
+            a->request.report.silenced.insert(silenced);
             continue;
         }
-        bool matched = false;
-        for (const Folder &f : folders) {
-            std::string option = f.option;
-            std::string value;
-            if (arg == option) {
-                if (i + 1 == args.size()) {
-                    *error = option + " needs a directory";
-                    return false;
-                }
-                value = args[++i];
-            } else if (arg.compare(0, option.size() + 1, option + "=") == 0) {
-                value = arg.substr(option.size() + 1);
-            } else {
-                continue;
-            }
-            /* the folders are given in UTF-8; the program works in cp1252 */
-            if (!Utf8ToCp1252(value, f.field)) {
-                *error = option + " " + value + ": not representable in code page 1252";
-                return false;
-            }
-            if (f.field->empty()) {
-                *error = option + " needs a directory";
-                return false;
-            }
-            matched = true;
-            break;
-        }
-        if (matched)
+        int folder = ParseFolder(args, &i, &a->request.options, error);
+        if (folder < 0)
+            return false;
+        if (folder > 0)
             continue;
         if (arg.size() > 1 && arg[0] == '-') {
             *error = "unknown option " + arg;
@@ -109,36 +121,15 @@ int CheckerReport(const ScriptFile &file, const CheckRequest &request, std::ostr
                   std::ostream &err)
 {
     ScriptModel model;
-    std::vector<Diagnostic> diagnostics;
-    CheckScript(file, &model, &diagnostics);
+    Report report;
+    CheckScript(file, &model, &report);
     std::string planText;
     if (model.hasSettings && model.hasFiles) {
-        Plan plan = PlanInstallation(model, request.options, &diagnostics);
+        Plan plan = PlanInstallation(model, request.options, &report);
         if (request.plan)
             planText = PlanFormat(plan);
     }
-
-    std::stable_sort(diagnostics.begin(), diagnostics.end(),
-                     [](const Diagnostic &x, const Diagnostic &y) {
-                         return x.line != y.line ? x.line < y.line : x.column < y.column;
-                     });
-    int status = CHECK_CLEAN;
-    for (const Diagnostic &d : diagnostics) {
-        std::string name = d.name != nullptr ? d.name : "";
-        bool warning = d.severity == Severity::Warning;
-        if (warning && std::find(request.silenced.begin(), request.silenced.end(), name) !=
-                                 request.silenced.end())
-            continue;
-        bool isError = !warning || request.warningsAreErrors;
-        err << file.path << ":" << d.line << ":" << d.column << ": "
-            << (isError ? "error" : "warning") << ": " << d.message;
-        if (!warning && !name.empty())
-            err << " [" << name << "]";
-        else if (warning)
-            err << (request.warningsAreErrors ? " [-Werror=" : " [-W") << name << "]";
-        err << "\n";
-        status = std::max(status, isError ? (int)CHECK_ERRORS : (int)CHECK_WARNINGS);
-    }
+    int status = ReportPrint(file.path, report.found, request.report, err);
     out << planText;
     return status;
 }
@@ -152,17 +143,15 @@ int CheckerRun(const std::vector<std::string> &args, std::ostream &out, std::ost
         return CHECK_USAGE;
     }
     if (a.help) {
-        out << usage << "Warnings:";
-        for (const char *const *w = checkWarnings; *w != nullptr; w++)
-            out << " " << *w;
-        out << "\n";
+        out << usage << "Warnings:" << ReportWarningNames() << "\n";
         return CHECK_CLEAN;
     }
 
     ScriptFile file;
     if (!ScriptFileRead(a.script, &file, &error)) {
-        err << a.script << ":1:1: error: " << error << "\n";
-        return CHECK_ERRORS;
+        Report report;
+        report.Add(Diag::NotAScript, 1, 1, error);
+        return ReportPrint(a.script, report.found, a.request.report, err);
     }
     return CheckerReport(file, a.request, out, err);
 }

@@ -1,11 +1,14 @@
 #ifndef TAVELIN_CHECKER_CLI_H
 #define TAVELIN_CHECKER_CLI_H
 
+/* The command line of setupcheck: what it asks, and the run. */
+
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "tools/checker/plan.h"
+#include "tools/checker/report.h"
 #include "tools/checker/scriptfile.h"
 
 /* Exit codes: clean, warnings only, errors in the script (or a file that is
@@ -15,8 +18,7 @@ enum { CHECK_CLEAN = 0, CHECK_WARNINGS = 1, CHECK_ERRORS = 2, CHECK_USAGE = 64 }
 /* What the command line asks besides the script. */
 struct CheckRequest {
     bool plan = false;
-    bool warningsAreErrors = false;
-    std::vector<std::string> silenced; /* warning names */
+    ReportOptions report; /* the warnings silenced, -Werror */
     PlanOptions options;
 };
 

@@ -1,3 +1,4 @@
+/* Code page 1252 against UTF-8, and its capitals as Windows folds names. */
 #include "tools/checker/cp1252.h"
 
 /* Unicode of the bytes 0x80 to 0x9F; 0 for the undefined ones. */
@@ -124,6 +125,35 @@ unsigned char Cp1252Upper(unsigned char byte)
     return byte;
 }
 
+/* Cp1252Upper of every byte, for the long texts of large scripts. */
+static const unsigned char *Cp1252UpperTable()
+{
+    static unsigned char table[256];
+    static bool filled = false;
+    if (!filled) {
+        for (int b = 0; b < 256; b++)
+            table[b] = Cp1252Upper((unsigned char)b);
+        filled = true;
+    }
+    return table;
+}
+
+void Cp1252AppendUpper(std::string *out, const std::string &text)
+{
+    const unsigned char *upper = Cp1252UpperTable();
+    size_t at = out->size();
+    out->resize(at + text.size());
+    for (size_t i = 0; i < text.size(); i++)
+        (*out)[at + i] = (char)upper[(unsigned char)text[i]];
+}
+
+std::string Cp1252UpperText(const std::string &text)
+{
+    std::string upper;
+    Cp1252AppendUpper(&upper, text);
+    return upper;
+}
+
 bool Cp1252EqualNoCase(const std::string &a, const std::string &b)
 {
     if (a.size() != b.size())
@@ -144,4 +174,19 @@ bool Cp1252LooksUtf8(const std::string &bytes, size_t from)
             return true;
     }
     return false;
+}
+
+std::string Cp1252Quote(const std::string &bytes)
+{
+    return "\"" + Cp1252ToUtf8(bytes) + "\"";
+}
+
+std::string Cp1252FromName(const char *utf8)
+{
+    /* The names are written in the sources, and all of them are of code page
+       1252: a name that is not would be a fault of the sources. */
+    std::string bytes;
+    if (!Utf8ToCp1252(utf8, &bytes))
+        bytes = utf8;
+    return bytes;
 }

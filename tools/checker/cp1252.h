@@ -3,7 +3,8 @@
 
 #include <string>
 
-/* Code page 1252, the script's encoding on a French Windows. */
+/* Code page 1252, the script's encoding on a French Windows: its bytes
+   against UTF-8, and its capitals as Windows folds file names. */
 
 /* The five bytes that name no character in code page 1252. */
 bool Cp1252IsUndefined(unsigned char byte);
@@ -19,11 +20,22 @@ bool Utf8ToCp1252(const std::string &text, std::string *bytes);
 /* The capital of a cp1252 byte, as file names are compared on Windows. */
 unsigned char Cp1252Upper(unsigned char byte);
 
+/* The text in capitals: two names whose capitals are equal name one file. */
+std::string Cp1252UpperText(const std::string &text);
+void Cp1252AppendUpper(std::string *out, const std::string &text);
+
 /* Whether two cp1252 names are equal but for capitals. */
 bool Cp1252EqualNoCase(const std::string &a, const std::string &b);
 
 /* Whether the text holds a multi-byte UTF-8 sequence, the sign of a script
    saved in UTF-8; the text from offset from on. */
 bool Cp1252LooksUtf8(const std::string &bytes, size_t from = 0);
+
+/* The text in UTF-8 between double quotes, as the messages quote it. */
+std::string Cp1252Quote(const std::string &bytes);
+
+/* A name of the program's string table (UTF-8 in the sources) as the
+   program loads it, in code page 1252. */
+std::string Cp1252FromName(const char *utf8);
 
 #endif

@@ -1,3 +1,4 @@
+/* setupcheck, the packagers' checker and planner of setup scripts. */
 #include <iostream>
 #include <string>
 #include <vector>

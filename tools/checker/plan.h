@@ -1,10 +1,14 @@
 #ifndef TAVELIN_CHECKER_PLAN_H
 #define TAVELIN_CHECKER_PLAN_H
 
+/* What setupcheck plans: the machine it plays the installation on, and what
+   the installation leaves there. */
+
 #include <string>
 #include <vector>
 
-#include "tools/checker/checks.h"
+#include "tools/checker/model.h"
+#include "tools/checker/report.h"
 
 /* The folders of the machine installed on, in cp1252. installDir empty: the
    Directory dialog's proposal, accepted; otherwise what the user types
@@ -54,13 +58,7 @@ struct Plan {
 /* The installation the user accepting every proposal gets, answering yes to
    the question and keeping the suffixes, on a machine that has the folders
    of options and nothing else of the product. What fails or surprises on
-   the way goes to diagnostics. */
-Plan PlanInstallation(const ScriptModel &model, const PlanOptions &options,
-                      std::vector<Diagnostic> *diagnostics);
-
-/* The plan as UTF-8 text: a heading, then the sections "Files",
-   "Directories created", "Shortcuts" and "Registry values written", each
-   line as tools/receipt.py prints it. */
-std::string PlanFormat(const Plan &plan);
+   the way goes to report. */
+Plan PlanInstallation(const ScriptModel &model, const PlanOptions &options, Report *report);
 
 #endif

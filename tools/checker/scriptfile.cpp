@@ -1,3 +1,5 @@
+/* The script file read from the disk as the program loads it, and the
+   lines and columns of its bytes. */
 #include "tools/checker/scriptfile.h"
 
 #include <errno.h>

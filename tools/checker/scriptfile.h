@@ -1,19 +1,10 @@
 #ifndef TAVELIN_CHECKER_SCRIPTFILE_H
 #define TAVELIN_CHECKER_SCRIPTFILE_H
 
+/* The script file read from the disk, with the index of its lines. */
+
 #include <string>
 #include <vector>
-
-enum class Severity { Warning, Error };
-
-/* One problem found. Problems of the whole file are at line 1, column 1. */
-struct Diagnostic {
-    int line;            /* from 1 */
-    int column;          /* from 1; one byte is one character in code page 1252 */
-    Severity severity;
-    const char *name;    /* a warning's name, for -Wno-NAME; an error's name, or null */
-    std::string message; /* UTF-8 */
-};
 
 /* A setup script as the program loads it: the file's bytes, and the text
    it reads, which ends at the first zero byte. */

@@ -1,16 +1,11 @@
+/* Names as Windows takes them: resolved into parts, refused, made usable,
+   and registry key paths as they are walked. */
 #include "tools/checker/winpath.h"
 
 #include <stdio.h>
 
+#include "actions/keypath.h"
 #include "tools/checker/cp1252.h"
-
-static std::string WinUpper(const std::string &text)
-{
-    std::string upper = text;
-    for (char &c : upper)
-        c = (char)Cp1252Upper((unsigned char)c);
-    return upper;
-}
 
 WinPath WinPathResolve(const std::string &name)
 {
@@ -30,39 +25,35 @@ WinPath WinPathResolve(const std::string &name)
         if (server != std::string::npos && server + 1 < at)
             path.root += "\\" + name.substr(server + 1, at - server - 1);
     }
-    std::vector<std::string> raw;
-    std::string part;
-    for (size_t i = at; i <= name.size(); i++) {
-        if (i < name.size() && name[i] != '\\' && name[i] != '/') {
-            part.push_back(name[i]);
+    path.trailingSeparator = !name.empty() && separator(name.back());
+    for (size_t start = at; start < name.size();) {
+        size_t end = name.find_first_of("\\/", start);
+        if (end == std::string::npos)
+            end = name.size();
+        if (end == start) {
+            start++;
             continue;
         }
-        if (!part.empty())
-            raw.push_back(part);
-        part.clear();
-    }
-    path.trailingSeparator = !name.empty() && (name.back() == '\\' || name.back() == '/');
-
-    for (size_t i = 0; i < raw.size(); i++) {
-        std::string p = raw[i];
-        if (p == ".")
+        std::string part(name, start, end - start);
+        start = end;
+        if (part == ".")
             continue;
-        if (p == "..") {
+        if (part == "..") {
             if (path.parts.empty())
                 path.climbed += path.root.empty() ? 1 : 0;
             else
                 path.parts.pop_back();
             continue;
         }
-        bool last = i + 1 == raw.size() && !path.trailingSeparator;
-        if (last) {
-            while (!p.empty() && (p.back() == ' ' || p.back() == '.'))
-                p.pop_back();
-        } else if (p.back() == '.') {
-            p.pop_back();
+        if (end == name.size()) {
+            /* the last part, which no separator follows */
+            while (!part.empty() && (part.back() == ' ' || part.back() == '.'))
+                part.pop_back();
+        } else if (part.back() == '.') {
+            part.pop_back();
         }
-        if (!p.empty())
-            path.parts.push_back(p);
+        if (!part.empty())
+            path.parts.push_back(std::move(part));
     }
     return path;
 }
@@ -82,9 +73,12 @@ std::string WinPath::Text() const
 
 std::string WinPath::Key(size_t count) const
 {
-    std::string key = WinUpper(root);
-    for (size_t i = 0; i < parts.size() && i < count; i++)
-        key += "\\" + WinUpper(parts[i]);
+    std::string key;
+    Cp1252AppendUpper(&key, root);
+    for (size_t i = 0; i < parts.size() && i < count; i++) {
+        key += '\\';
+        Cp1252AppendUpper(&key, parts[i]);
+    }
     return key;
 }
 
@@ -104,9 +98,15 @@ std::string WinNameProblem(const std::string &part)
 
 bool WinIsDeviceName(const std::string &part)
 {
-    std::string base = WinUpper(part.substr(0, part.find('.')));
-    while (!base.empty() && base.back() == ' ')
-        base.pop_back();
+    size_t end = part.find('.');
+    if (end == std::string::npos)
+        end = part.size();
+    while (end > 0 && part[end - 1] == ' ')
+        end--;
+    /* every device's name has three or four characters */
+    if (end != 3 && end != 4)
+        return false;
+    std::string base = Cp1252UpperText(part.substr(0, end));
     static const char *const devices[] = {"CON", "PRN", "AUX", "NUL"};
     for (const char *d : devices) {
         if (base == d)
@@ -114,4 +114,49 @@ bool WinIsDeviceName(const std::string &part)
     }
     return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
            base[3] >= '1' && base[3] <= '9';
+}
+
+WinRefusal WinNameRefusal(const std::string &name)
+{
+    WinRefusal refusal;
+    for (const std::string &part : WinPathResolve(name).parts) {
+        refusal.problem = WinNameProblem(part);
+        refusal.part = part;
+        if (!refusal.problem.empty()) {
+            refusal.kind = WinRefusal::Character;
+            return refusal;
+        }
+        if (WinIsDeviceName(part)) {
+            refusal.kind = WinRefusal::Device;
+            return refusal;
+        }
+    }
+    return WinRefusal();
+}
+
+std::string WinUsableName(const std::string &name)
+{
+    std::string usable;
+    for (char c : name) {
+        bool refused = !WinNameProblem(std::string(1, c)).empty() || c == '\\' || c == '/';
+        usable += refused ? '_' : c;
+    }
+    while (!usable.empty() && (usable.back() == ' ' || usable.back() == '.'))
+        usable.pop_back();
+    if (usable.empty() || WinIsDeviceName(usable))
+        usable += "_";
+    return usable;
+}
+
+std::string WinRegistryKey(const std::string &path)
+{
+    std::string key;
+    const char *cursor = path.c_str();
+    while (*cursor != '\0') {
+        char component[KEYPATH_COMPONENT_CAPACITY];
+        KeyPathNextComponent(&cursor, component);
+        if (component[0] != '\0')
+            key += (key.empty() ? "" : "\\") + std::string(component);
+    }
+    return key;
 }

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-/* Windows names (cp1252) as the file system takes them when a file or a
-   directory is opened or created. */
+/* How Windows takes a name (cp1252) when a file, a directory or a registry
+   key is opened or made: its parts, the names it refuses or changes. */
 
 /* A path resolved as Windows resolves it: '\' and '/' both separate, empty
    and "." parts go, ".." goes up (never above the root), a part before the
@@ -34,5 +34,24 @@ std::string WinNameProblem(const std::string &part);
 /* Whether Windows takes part for a device (CON, NUL, COM1...), whatever its
    extension: no file of that name is ever made. */
 bool WinIsDeviceName(const std::string &part);
+
+/* Why Windows makes no file of a name: the first of its parts that holds a
+   character Windows refuses, or that names a device. */
+struct WinRefusal {
+    enum Kind { None, Character, Device } kind = None;
+    std::string problem; /* the character, described (WinNameProblem) */
+    std::string part;    /* the part refused */
+};
+WinRefusal WinNameRefusal(const std::string &name);
+
+/* A name Windows takes for a folder of its own, made of name: refused
+   characters and separators become '_', the blanks and dots that end it
+   go, and a device or nothing gets a '_' more. */
+std::string WinUsableName(const std::string &name);
+
+/* The registry key a key path names once the key chain has walked it: the
+   empty components, which open the key above again, go, and each component
+   is cut as the program cuts it. The spelling is kept. */
+std::string WinRegistryKey(const std::string &path);
 
 #endif
