@@ -13,7 +13,10 @@ last.
 
 BED is a started test bed (tools/winebed.sh start); the installation runs
 from its pristine state. DIST is copied to the stage directory, and SETUP.EXE
-beside its script under the script's name. Exit code 0 when the scripted user
+beside its script under the script's name. The scripted user plays on past a
+window it does not expect (a failure message): it photographs it, answers it
+as a user who wants the installation to go on, and plays the installation to
+its end (userdriver --play-on). Exit code 0 when the scripted user
 met every window it expects and no other (so no failure message), setupcheck
 found no error, nothing the installation points at (shortcut targets and
 icons, the programs of the registry values) is missing, and the plan and the

@@ -438,41 +438,24 @@ TEST(CheckerProblems, EveryNeverMadeShortcutIsReported)
     EXPECT_EQ(1, r.code);
 }
 
-/* A picture for the Bitmap setting: biSizeImage 0, pixels of zero. */
-std::string Bmp(int width, int height, unsigned bits, unsigned compression = 0)
+/* A picture for the Bitmap setting: biSizeImage 0 unless given, pixels of
+   zero as many as biSizeImage says. */
+std::string Bmp(int width, int height, unsigned bits, unsigned compression = 0,
+                int sizeImage = 0)
 {
     BmpLayout b;
     b.width = width;
     b.height = height;
     b.bits = bits;
     b.compression = compression;
-    b.sizeImage = 0;
-    return BmpFile(b);
-}
-
-/* A picture whose biSizeImage is given. */
-std::string Sized(int width, int height, unsigned bits, int sizeImage)
-{
-    BmpLayout b;
-    b.width = width;
-    b.height = height;
-    b.bits = bits;
     b.sizeImage = sizeImage;
     return BmpFile(b);
 }
 
-/* A picture whose pixels start at offBits, cutting its colour table. */
-std::string Cut(std::string picture, unsigned offBits)
+/* The picture with the 32-bit field at `at` overwritten. */
+std::string Patched(std::string picture, size_t at, unsigned value)
 {
-    BmpPut32(&picture, 10, offBits);
-    return picture;
-}
-
-/* A picture whose header says it is headerSize bytes long. */
-std::string Header(unsigned headerSize)
-{
-    std::string picture = Bmp(4, 4, 24);
-    BmpPut32(&picture, 14, headerSize);
+    BmpPut32(&picture, at, value);
     return picture;
 }
 
@@ -496,8 +479,6 @@ TEST(CheckerBitmap, PicturesTheProgramShowsAreSilent)
 
 TEST(CheckerBitmap, PicturesMissingShortOrRefusedAreErrorsAtTheBitmapLine)
 {
-    std::string badOffset = Bmp(2, 2, 24);
-    BmpPut32(&badOffset, 10, 20);
     std::string correct = Bmp(7, 5, 24);
     struct {
         const char *what;
@@ -508,7 +489,7 @@ TEST(CheckerBitmap, PicturesMissingShortOrRefusedAreErrorsAtTheBitmapLine)
         {"missing", correct, "AUTRE.BMP", "not found"},
         {"on a drive", correct, "D:\\FOND.BMP", "names a drive"},
         {"file header short", "BM\x10\0\0", "FOND.BMP", "too short for a BMP file header"},
-        {"offset refused", badOffset, "FOND.BMP", "pixel offset 20"},
+        {"offset refused", Patched(Bmp(2, 2, 24), 10, 20), "FOND.BMP", "pixel offset 20"},
         {"information short", correct.substr(0, 40), "FOND.BMP", "headers end at byte 54"},
         {"run-length without a size", Bmp(4, 4, 8, 1), "FOND.BMP",
          "refused: its run-length pixels have no size (biSizeImage 0)"},
@@ -516,17 +497,17 @@ TEST(CheckerBitmap, PicturesMissingShortOrRefusedAreErrorsAtTheBitmapLine)
         {"pixels short", correct.substr(0, correct.size() - 1), "FOND.BMP",
          "short: 120 bytes of pixels (7 \xC3\x97 5 pixels of 24 bits: 5 rows of 24 bytes, each "
          "row's 21 bytes of pixels padded to a multiple of 4 bytes) expected, 119 present"},
-        {"rows not padded", Sized(50, 40, 24, 50 * 3 * 40), "FOND.BMP",
+        {"rows not padded", Bmp(50, 40, 24, 0, 50 * 3 * 40), "FOND.BMP",
          "refused: its pixel data is 6000 bytes (biSizeImage), where 50 \xC3\x97 40 pixels of 24 "
          "bits need 6080: 40 rows of 152 bytes, each row's 150 bytes of pixels padded"},
-        {"rows of bits not padded", Sized(10, 3, 1, 6), "FOND.BMP",
+        {"rows of bits not padded", Bmp(10, 3, 1, 0, 6), "FOND.BMP",
          "is 6 bytes (biSizeImage), where 10 \xC3\x97 3 pixels of 1 bit need 12: 3 rows of 4 "
          "bytes, each row's 10 bits of pixels padded"},
         {"JPEG", Bmp(4, 4, 24, 4), "FOND.BMP", "its compression is JPEG (4) on 24 bits a pixel"},
         {"run-length top-down", Bmp(4, -4, 8, 1), "FOND.BMP", "stored top-down (height -4)"},
-        {"colour table cut", Cut(Bmp(4, 4, 8), 54 + 40), "FOND.BMP",
+        {"colour table cut", Patched(Bmp(4, 4, 8), 10, 54 + 40), "FOND.BMP",
          "take 1064 bytes, but its pixel offset 94 leaves 80 bytes for them"},
-        {"old header", Header(12), "FOND.BMP", "says it is 12 bytes long (biSize)"},
+        {"old header", Patched(Bmp(4, 4, 24), 14, 12), "FOND.BMP", "says it is 12 bytes long (biSize)"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);

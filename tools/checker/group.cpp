@@ -157,11 +157,12 @@ void CheckClosingMessage(CheckContext &c)
     } else if (m.groupEndLine != 0) {
         line = m.groupEndLine;
         why = "the list of [" NAME_SECTION_GROUP "] ends at its first line, " + m.groupEnding +
-              std::to_string(line) + ": the Start-menu folder is made empty, and no shortcut";
+              std::to_string(line) + ": the Start-menu folder is made but stays empty, and no "
+              "shortcut is made";
     } else {
         line = m.groupLine;
-        why = "[" NAME_SECTION_GROUP "] has no entry: the Start-menu folder is made empty, and no "
-              "shortcut";
+        why = "[" NAME_SECTION_GROUP "] has no entry: the Start-menu folder is made but stays "
+              "empty, and no shortcut is made";
     }
     c.report.Add(Diag::ClosingMessage, line, 1, why + tells);
 }
