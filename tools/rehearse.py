@@ -224,7 +224,8 @@ def main():
     print()
     # The verdict last, where it is read: the causes first, in the order of
     # the report's, then the lines where plan and receipt differ.
-    print(report.sentence(found, agreed))
+    if found:
+        print(report.sentence(found, agreed))
     for cause in found:
         if cause.said:
             print(cause.said)
