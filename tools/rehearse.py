@@ -13,7 +13,10 @@ last.
 
 BED is a started test bed (tools/winebed.sh start); the installation runs
 from its pristine state. DIST is copied to the stage directory, and SETUP.EXE
-beside its script under the script's name. Exit code 0 when the scripted user
+beside its script under the script's name. The scripted user plays on past a
+window it does not expect (a failure message): it photographs it, answers it
+as a user who wants the installation to go on, and plays the installation to
+its end (userdriver --play-on). Exit code 0 when the scripted user
 met every window it expects and no other (so no failure message), setupcheck
 found no error, nothing the installation points at (shortcut targets and
 icons, the programs of the registry values) is missing, and the plan and the
@@ -75,7 +78,8 @@ def play(bed, userdriver, program, scenario, shots):
     started = time.monotonic()
     run = subprocess.run([os.path.join(HERE, "winebed.sh"), "run", bed, userdriver,
                           "--program", winpath(program), "--cwd", winpath(os.path.dirname(program)),
-                          "--scenario", winpath(played), "--transcript", winpath(transcript_file)],
+                          "--scenario", winpath(played), "--transcript", winpath(transcript_file),
+                          "--play-on", winpath(shots)],
                          env={**os.environ, "TAV_FRESH": "1"}, stdout=subprocess.DEVNULL)
     seconds = time.monotonic() - started
     subprocess.run([os.path.join(HERE, "winebed.sh"), "flush", bed], check=True)
@@ -121,29 +125,50 @@ class Cause(NamedTuple):
 
 
 def user_cause(run):
-    """Why the scripted user did not get through, from its transcript."""
-    said = ("The installation did not go as a user accepting every proposal expects; the "
-            "transcript above shows where.")
+    """Why the installation did not go as the scripted user expects, from
+    its transcript: each window it did not expect (a failure message above
+    all, which a user who accepts every proposal never meets on the way of
+    an installation that succeeds), in order, then what else went wrong."""
+    said = ("The installation did not go as a user accepting every proposal expects (the "
+            "transcript above shows each window):")
     if run is None:
         return Cause("user", "the scripted user could not go on: it wrote no transcript", said, [])
     odd = [w for w in run.windows if w.unexpected]
-    if odd and odd[-1].message is not None:
-        # a user who accepts every proposal meets no other message on the
-        # way of an installation that succeeds
-        return Cause("user", f'the user saw a failure message: "{odd[-1].message}"', said, [])
+    items = [f'window {w.number}, "{w.caption}": ' + (f'"{w.message}"' if w.message is not None
+                                                       else f"a window of class {w.class_name}")
+             for w in odd]
+    # The expected end that did not come is told by the windows that came
+    # instead.
+    items += [f for f in run.failures if not f.startswith("unexpected window ")
+              and not (odd and f.startswith("the program ended before "))]
+    boxes = [w.message for w in odd if w.message is not None]
+    if boxes:
+        more = f" and {len(boxes) - 1} more" if len(boxes) > 1 else ""
+        return Cause("user", f'the user saw a failure message: "{boxes[0]}"{more}', said, items)
+    if odd:
+        return Cause("user", f'a window showed that the scripted user did not expect: '
+                             f'"{odd[0].caption}"', said, items)
     why = run.failure or f"SETUP.EXE ended with exit code {run.exit_code}"
-    return Cause("user", "the scripted user could not go on: " + why, said, [])
+    return Cause("user", "the scripted user could not go on: " + why, said, items[1:])
 
 
-def causes(played, run, checked, planned, done, all_equal, missing):
+def setupcheck_errors(diagnostics):
+    """setupcheck's errors, each on its line (the notes under them and the
+    warnings left out: the report page shows them all)."""
+    return [line for line in diagnostics.splitlines() if ": error: " in line]
+
+
+def causes(played, run, checked, planned, done, all_equal, missing, diagnostics=""):
     """Every reason the rehearsal fails, in the order the console tells
-    them; none when it passes."""
+    them: what the user saw, setupcheck's errors and what is missing first,
+    the lines where plan and receipt differ after; none when it passes."""
     found = []
     if not played:
         found.append(user_cause(run))
     if checked >= 2:
         found.append(Cause("setupcheck", "setupcheck found errors in the script",
-                           "setupcheck found errors in the script.", []))
+                           "setupcheck found errors in the script:",
+                           setupcheck_errors(diagnostics)))
     if missing:
         found.append(Cause("missing", "the installation points at what it did not install",
                            "The installation points at what is not on the machine after it:",
@@ -185,12 +210,11 @@ def main():
     run = transcript.read(written) if written is not None else None
     checked, planned, diagnostics = plan(a.bed, a.setupcheck, script, a.stage)
     done, all_equal, missing = receipt.receipt(a.bed, a.stage, planned)
-    found = causes(played, run, checked, planned, done, all_equal, missing)
+    found = causes(played, run, checked, planned, done, all_equal, missing, diagnostics)
+    agreed = len(sections(planned)) if planned else 0
 
-    for cause in found:
-        if cause.kind == "user":
-            print(written if written is not None else "(no transcript was written)")
-            print(cause.said)
+    if not played:
+        print(written if written is not None else "(no transcript was written)")
     if diagnostics:
         print("setupcheck:\n" + diagnostics)
     print(done)
@@ -198,13 +222,17 @@ def main():
     for name in sorted(os.listdir(a.shots)):
         print(f"  {name}")
     print()
+    # The verdict last, where it is read: the causes first, in the order of
+    # the report's, then the lines where plan and receipt differ.
+    if found:
+        print(report.sentence(found, agreed))
     for cause in found:
-        if cause.kind != "user" and cause.said:
+        if cause.said:
             print(cause.said)
             for item in cause.items:
                 print("  " + item)
     if planned and not any(cause.kind == "differs" for cause in found):
-        print(f"Plan and receipt agree on {len(sections(planned))} lines.")
+        print(f"Plan and receipt agree on {agreed} lines.")
 
     r = report.Rehearsal()
     r.dist, r.script, r.setup_exe = a.dist, script, program
@@ -213,7 +241,7 @@ def main():
     r.date = datetime.datetime.now().astimezone().strftime("%Y-%m-%d %H:%M %Z")
     r.causes, r.diagnostics, r.run, r.shots = found, diagnostics, run, a.shots
     r.planned, r.done, r.seconds = planned, done, seconds
-    r.agreed = len(sections(planned)) if planned else 0
+    r.agreed = agreed
     page = a.report or os.path.join(a.stage, "report.html")
     report.write(page, r)
     print(f"Report: {os.path.abspath(page)}")

@@ -34,6 +34,7 @@ table.facts th { font-weight: normal; color: #555; white-space: nowrap; }
 code, .lines td, .script { font-family: monospace; }
 .error { color: #b71c1c; font-weight: bold; }
 .warning { color: #8a5a00; font-weight: bold; }
+.note { color: #555; }
 .window { display: flex; gap: 1.2em; padding: .8em 0; border-top: 1px solid #ddd; }
 .window.unexpected { background: #fde4e4; }
 .window .pictures { flex: 0 0 34em; }
@@ -125,12 +126,17 @@ def version_of(path):
     return f"{ms >> 16}.{ms & 0xFFFF}.{ls >> 16}.{ls & 0xFFFF}"
 
 
+def sentence(causes, agreed):
+    """The verdict in one sentence, its causes in their order."""
+    if not causes:
+        return (f"Passed: the scripted user met every window it expects and no other, "
+                f"setupcheck found no error, nothing is missing, and plan and receipt "
+                f"agree on {agreed} lines.")
+    return "Failed: " + "; ".join(c.why for c in causes) + "."
+
+
 def verdict(r):
-    if not r.causes:
-        return ("passed", f"Passed: the scripted user met every window it expects and no other, "
-                          f"setupcheck found no error, nothing is missing, and plan and receipt "
-                          f"agree on {r.agreed} lines.")
-    return "failed", "Failed: " + "; ".join(c.why for c in r.causes) + "."
+    return ("failed" if r.causes else "passed"), sentence(r.causes, r.agreed)
 
 
 def image(data, alt, kind):
@@ -238,8 +244,16 @@ def window_section(r, window, shown):
                            f"<td>{esc(text)}</td></tr>")
         out.append("</table>")
     answers = [a for a in (transcript.answer(window, what) for _, what in window.actions) if a]
-    if window.unexpected:
+    if window.unexpected and answers:
+        out.append("<p><strong>Not expected.</strong> The scripted user answered it as a user "
+                   "who wants the installation to go on: " + esc("; then ".join(answers)) +
+                   ", and went on.</p>")
+    elif window.unexpected and window is r.run.windows[-1] and not r.run.ok and \
+            not window.shots:
         out.append("<p><strong>Not expected: the scripted user stopped here.</strong></p>")
+    elif window.unexpected:
+        out.append("<p><strong>Not expected.</strong> Nothing to answer: the scripted user went "
+                   "on.</p>")
     elif answers:
         out.append("<p>The scripted user " + esc("; then ".join(answers)) + ".</p>")
     elif window.step:
@@ -259,7 +273,10 @@ def windows_section(r):
         if seen:
             out.append(window_section(r, r.run.windows[seen - 1], shown))
         out.extend(f"<p>{esc(note)}</p>" for after, note in r.run.notes if after == seen)
-    if r.run.failure:
+    if len(r.run.failures) > 1:
+        out.append("<p><strong>What did not go as the scripted user expects:</strong></p><ul>" +
+                   "".join(f"<li>{esc(f)}</li>" for f in r.run.failures) + "</ul>")
+    elif r.run.failure:
         out.append("<p><strong>The scripted user could not go on: "
                    f"{esc(r.run.failure)}</strong></p>")
     if r.run.exit_code is not None:

@@ -1,12 +1,15 @@
 """Reads the transcript the scripted user writes (tools/driver/transcript.cpp
 and play.cpp): every window the program showed, in order, what the scripted
-user did with it, and how the run ended.
+user did with it, and how the run ended. Playing on, a window that shows
+during a wait of another is written in the middle of that one's lines, and
+"back to window N" says whose lines follow.
 
 A line the reader does not know is kept as a note of the window it is in,
 or of the run, so that nothing the transcript says is lost."""
 import re
 
 WINDOW = re.compile(r'window (\d+) at (\d+) ms: class (.*?), caption "(.*)"$')
+BACK = re.compile(r"back to window (\d+)$")
 CONTROL = re.compile(r'  control (-?\d+) (\S+) "(.*)"$')
 DONE = re.compile(r'  (\d+) ms: (.*)$')
 BUTTON_NAMES = {1: "OK", 2: "Annuler", 6: "Oui", 7: "Non"}
@@ -41,7 +44,8 @@ class Run:
         self.windows = []
         self.notes = []         # (windows before it, line): the run's lines outside any window
         self.exit_code = None
-        self.failure = None     # why the scripted user could not go on
+        self.failure = None     # the first thing that did not go as the scenario expects
+        self.failures = []      # all of them, in order (several when it played on)
         self.ok = False
 
     def last_ms(self):
@@ -66,12 +70,17 @@ def read(text):
             window = Window(int(m.group(1)), int(m.group(2)), m.group(3), m.group(4))
             run.windows.append(window)
             continue
+        back = BACK.match(line)
+        if back and 0 < int(back.group(1)) <= len(run.windows):
+            window = run.windows[int(back.group(1)) - 1]
+            continue
         if not line.startswith("  "):
             window = None
             if re.fullmatch(r"exit code \d+", line):
                 run.exit_code = int(line[len("exit code "):])
             elif line.startswith("failure: "):
-                run.failure = line[len("failure: "):]
+                run.failures.append(line[len("failure: "):])
+                run.failure = run.failures[0]
             elif line == "ok":
                 run.ok = True
             elif not line.startswith(("program ", "directory ", "held ")):

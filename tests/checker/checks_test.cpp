@@ -3,10 +3,13 @@
    program would refuse or could not read. */
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "support.h"
+#include "tools/checker/cp1252.h"
 #include "tests/common/bmp.h"
 
 namespace {
@@ -122,11 +125,77 @@ TEST(CheckerProblems, Encoding)
         {"0x8F", settings + files + "\x8F=Lisezmoi.txt\r\n", 7, "undefined-byte", "0x8F"},
         {"0x90", settings + "Titre=\x90\r\n" + files, 4, "undefined-byte", "0x90"},
         {"0x9D", settings + "Titre=\x9D\r\n" + files, 4, "undefined-byte", "0x9D"},
-        {"UTF-8 key", settings + "R\xC3\xA9pertoire=C:\\T\r\n" + files, 4, "unknown-key",
-         "written in UTF-8"},
-        {"UTF-8 text", settings + "Titre=\xC3\xA9" "diteur\r\n" + files, 4, "utf8",
-         "\xC3\x83\xC2\xA9" "diteur"},
+        /* a line in UTF-8 among lines of code page 1252 ("; \xE9t\xE9") */
+        {"UTF-8 key", settings + "R\xC3\xA9pertoire=C:\\T\r\n" + files + "; \xE9t\xE9\r\n", 4,
+         "unknown-key", "written in UTF-8"},
+        {"UTF-8 text", settings + "Titre=\xC3\xA9" "diteur\r\n" + files + "; \xE9t\xE9\r\n", 4,
+         "utf8", "\xC3\x83\xC2\xA9" "diteur"},
+        /* the whole script in UTF-8: one error, what follows from it as notes */
+        {"saved in UTF-8", settings + "Titre=\xC3\xA9" "diteur\r\n" + files, 1, "error",
+         "the 2 bytes of \"\xC3\xA9\" read \"\xC3\x83\xC2\xA9\""},
+        {"saved in UTF-8, a character code page 1252 lacks",
+         settings + "Titre=\xC3\xA9" "diteur \xE2\x86\x92\r\n" + files, 1, "error",
+         "writing otherwise the \"\xE2\x86\x92\" of line 4"},
     });
+}
+
+/* A distribution as a packager new to the program writes one: 33 files,
+   help in nested folders, templates in a folder with blanks and accents,
+   accented shortcuts and suffixes. In code page 1252 nothing is said of it;
+   saved in UTF-8, the first thing said is how to save it, and what follows
+   from its encoding is grouped under that, far fewer lines than files. */
+TEST(CheckerProblems, ScriptSavedInUtf8IsOneErrorFirst)
+{
+    const std::string product = "Tavelin 3 \xC3\x89" "dition Pro";
+    const std::string templates = "Mod\xC3\xA8" "les de documents";
+    std::vector<std::string> files = {
+        "Tavelin.exe", "Untave.exe", "TAVELIN.INI", "Lisez-moi.txt", "Licence.txt",
+        "Fran\xC3\xA7" "ais.dic", "Espa\xC3\xB1" "ol.dic", "Aide/Index.txt",
+        "Aide/Guide/D\xC3\xA9" "marrage.txt", "Aide/Guide/Menus.txt",
+        "Aide/R\xC3\xA9" "f\xC3\xA9" "rence/Commandes.txt", "Aide/R\xC3\xA9" "f\xC3\xA9" "rence/Macros.txt",
+        "Aide/R\xC3\xA9" "f\xC3\xA9" "rence/Raccourcis clavier.txt"};
+    for (int i = 1; i <= 20; i++)
+        files.push_back(templates + "/Facture " + std::to_string(i) + ".tvm");
+    ASSERT_EQ(33u, files.size());
+    std::string script = "[Installer]\nApplication=" + product + "\nTitre=Installation de " +
+                         product + "\nR\xC3\xA9" "pertoire=C:\\Tavelin 3\n[Fichiers]\n"
+                         "D\xC3\xA9" "sinstallation=%Untave.exe\nConfiguration=%TAVELIN.INI\n";
+    Distribution d;
+    std::set<std::string> folders;
+    for (const std::string &name : files) {
+        for (size_t slash = name.find('/'); slash != std::string::npos;
+             slash = name.find('/', slash + 1))
+            if (folders.insert(name.substr(0, slash)).second)
+                d.MakeDirectory(name.substr(0, slash));
+        d.Write(name, "contenu de " + name);
+        std::string windows = name;
+        std::replace(windows.begin(), windows.end(), '/', '\\');
+        if (name != "Untave.exe" && name != "TAVELIN.INI")
+            script += "Fichier=" + windows + "\n";
+    }
+    script += "[Groupe]\n" + product + ".lnk=Tavelin.exe,\xC3\x89" "diteur,%Tavelin.exe,0\n" +
+              templates + ".lnk=" + templates + "\nAide.lnk=Aide\\Index.txt\n"
+              "[Enregistrement]\nSuffixes=txt ini log\n";
+
+    std::string cp1252;
+    ASSERT_TRUE(Utf8ToCp1252(script, &cp1252));
+    CheckResult clean = d.Check(cp1252);
+    EXPECT_EQ(0, clean.code) << clean.err;
+
+    CheckResult r = d.Check(script);
+    EXPECT_EQ(2, r.code);
+    EXPECT_EQ(0u, r.err.find(d.Script() + ":1:1: error: the script is saved in UTF-8")) << r.err;
+    EXPECT_EQ(1, r.Count(1, "error", "save the script in code page 1252")) << r.err;
+    EXPECT_EQ(1u, r.reported.size()) << "the others are notes under it: " << r.err;
+    EXPECT_LT(std::count(r.err.begin(), r.err.end(), '\n'), 10) << r.err;
+    /* what follows from it: texts, the key, the sources, the shortcut to the templates */
+    for (const char *note : {": note: text looks UTF-8 encoded", ": note: key \"R\xC3\x83\xC2\xA9",
+                             "copies nothing for this line and ends incomplete; likewise on 25 more "
+                             "lines", ": note: target \"Mod\xC3\x83\xC2\xA8"})
+        EXPECT_NE(std::string::npos, r.err.find(note)) << note << "\n" << r.err;
+    CheckResult silenced = d.Check(script, {"-Wno-utf8"});
+    EXPECT_EQ(std::string::npos, silenced.err.find("[-Wutf8]")) << silenced.err;
+    EXPECT_NE(std::string::npos, silenced.err.find("[missing-source]")) << silenced.err;
 }
 
 TEST(CheckerProblems, Sections)
@@ -139,6 +208,8 @@ TEST(CheckerProblems, Sections)
         {"by prefix", settings + "[Fichiers2]\r\nX=Tavelin.exe\r\n", 4, "section-prefix",
          "read as [Fichiers]"},
         {"capitals", settings + files + "[groupe]\r\n", 7, "section-case", "case-sensitive"},
+        {"capitals: no shortcut", settings + files + "[groupe]\r\nT.lnk=Tavelin.exe\r\n", 7,
+         "closing-message", "not read as [Groupe]: no Start-menu folder and no shortcut"},
         {"unknown", settings + files + "[Divers]\r\n", 7, "unknown-section", "[Divers] is not read"},
         {"indented", settings + "  [Groupe]\r\n" + files, 4, "indented-header", "indented header"},
     });
@@ -259,11 +330,12 @@ TEST(CheckerProblems, SizesPastTwoTerabytes)
     d.Write("Untave.exe", "MZ");
     d.Sparse("GRAND.DAT", 3LL << 30);
     CheckResult big = d.Check(settings + Lines({"[Fichiers]", "A=Tavelin.exe", "G=GRAND.DAT",
-                                                "U=%Untave.exe"}));
+                                                "U=%Untave.exe", "[Groupe]", "Tavelin.lnk=Tavelin.exe"}));
     EXPECT_EQ(0u, big.reported.size()) << big.err;
     d.Sparse("ENORME.DAT", 3LL << 40);
     CheckResult r = d.Check(settings + Lines({"[Fichiers]", "A=Tavelin.exe", "G=GRAND.DAT",
-                                              "E=ENORME.DAT", "U=%Untave.exe"}));
+                                              "E=ENORME.DAT", "U=%Untave.exe", "[Groupe]",
+                                              "Tavelin.lnk=Tavelin.exe"}));
     EXPECT_EQ(1, r.Count(4, "size", "more than 2 TiB")) << r.err;
     EXPECT_EQ(1u, r.reported.size()) << r.err;
 }
@@ -280,7 +352,8 @@ TEST(CheckerProblems, SourcesAreFoundAsWindowsFindsThem)
     CheckResult r = d.Check(settings + Lines({"[Fichiers]", "A=TAVELIN.EXE", "B=Docs\\LISEZ.txt",
                                               "C=b.txt;docs/./lisez.txt", "D=\xC9T\xC9.TXT",
                                               "E=Exemples", "U=%Untave.exe",
-                                              "F=f.txt;\xC3\xA9t\xC3\xA9.txt"}));
+                                              "F=f.txt;\xC3\xA9t\xC3\xA9.txt", "[Groupe]",
+                                              "Tavelin.lnk=Tavelin.exe"}));
     EXPECT_EQ(1, r.Count(9, "error", "is a directory")) << r.err;
     EXPECT_EQ(1, r.Count(11, "error", "\"\xC3\x83\xC2\xA9t\xC3\x83\xC2\xA9.txt\" not found")) << r.err;
     EXPECT_EQ(1, r.Count(11, "utf8")) << r.err;
@@ -290,7 +363,8 @@ TEST(CheckerProblems, SourcesAreFoundAsWindowsFindsThem)
     d.MakeDirectory("produit");
     d.MakeDirectory("commun");
     d.Write("commun/Partage.dll", "MZ");
-    d.Write("produit/SETUP.INF", settings + files + "Partage=Partage.dll;..\\Commun\\partage.dll\r\n");
+    d.Write("produit/SETUP.INF", settings + files + "Partage=Partage.dll;..\\Commun\\partage.dll\r\n"
+                                 "[Groupe]\r\nTavelin.lnk=Tavelin.exe\r\n");
     d.Write("produit/Tavelin.exe", "MZ");
     d.Write("produit/Untave.exe", "MZ");
     r = RunChecker({"--plan", d.Path("produit/SETUP.INF")});
@@ -309,6 +383,19 @@ TEST(CheckerProblems, Group)
          "shortcut-never-made", "the comment at line 9"},
         {"after '='", settings + files + group + "=\r\n" + after, 10, "shortcut-never-made",
          "only '=' 9"},
+        /* no shortcut at all, while the closing message tells of an icon and a folder */
+        {"no group", settings + files, 1, "closing-message",
+         "no section [Groupe]: no Start-menu folder and no shortcut are made, while the closing "
+         "message tells the user \"Installation normalement termin\xC3\xA9" "e. Une ic\xC3\xB4ne "
+         "\"Tavelin\" a \xC3\xA9t\xC3\xA9 cr\xC3\xA9\xC3\xA9" "e sur votre bureau ainsi qu'un "
+         "dossier dans votre menu \"D\xC3\xA9marrer\\programmes\".\""},
+        {"comment first", settings + files + "[Groupe]\r\n; raccourcis\r\n" + after, 8,
+         "closing-message", "ends at its first line, the comment at line 8"},
+        {"empty line first", settings + files + "[Groupe]\r\n\r\n" + after, 8,
+         "closing-message", "the empty line 8"},
+        {"no entry", settings + files + "[Groupe]\r\n", 7, "closing-message", "has no entry"},
+        {"indented header", settings + " [Groupe]\r\n" + files, 4, "closing-message",
+         "not read as [Groupe]"},
     });
     CheckLines(settings + files + group, 9, {
         {"no '='", "Lisez-moi.lnk", "no-equals", "without '='"},
@@ -339,25 +426,37 @@ TEST(CheckerProblems, Group)
 TEST(CheckerProblems, EveryNeverMadeShortcutIsReported)
 {
     Distribution d;
-    CheckResult r = d.Check(CorrectScript(d) + Lines({"[Groupe]", "; raccourcis",
+    d.Write("Tavelin.exe", "MZ");
+    d.Write("Untave.exe", "MZ");
+    CheckResult r = d.Check(settings + files + Lines({"[Groupe]", "; raccourcis",
                                                       "A.lnk=Tavelin.exe", "B.lnk=Tavelin.exe", "",
                                                       "C.lnk=Tavelin.exe"}));
-    for (int line : {10, 11, 13})
-        EXPECT_EQ(1, r.Count(line, "shortcut-never-made", "the comment at line 9")) << line << r.err;
-    EXPECT_EQ(3u, r.reported.size()) << r.err;
+    for (int line : {9, 10, 12})
+        EXPECT_EQ(1, r.Count(line, "shortcut-never-made", "the comment at line 8")) << line << r.err;
+    EXPECT_EQ(1, r.Count(8, "closing-message")) << r.err;
+    EXPECT_EQ(4u, r.reported.size()) << r.err;
     EXPECT_EQ(1, r.code);
 }
 
-/* A picture for the Bitmap setting: biSizeImage 0, pixels of zero. */
-std::string Bmp(int width, int height, unsigned bits, unsigned compression = 0)
+/* A picture for the Bitmap setting: biSizeImage 0 unless given, pixels of
+   zero as many as biSizeImage says. */
+std::string Bmp(int width, int height, unsigned bits, unsigned compression = 0,
+                int sizeImage = 0)
 {
     BmpLayout b;
     b.width = width;
     b.height = height;
     b.bits = bits;
     b.compression = compression;
-    b.sizeImage = 0;
+    b.sizeImage = sizeImage;
     return BmpFile(b);
+}
+
+/* The picture with the 32-bit field at `at` overwritten. */
+std::string Patched(std::string picture, size_t at, unsigned value)
+{
+    BmpPut32(&picture, at, value);
+    return picture;
 }
 
 CheckResult CheckPicture(const std::string &picture, const std::string &named = "FOND.BMP")
@@ -380,8 +479,6 @@ TEST(CheckerBitmap, PicturesTheProgramShowsAreSilent)
 
 TEST(CheckerBitmap, PicturesMissingShortOrRefusedAreErrorsAtTheBitmapLine)
 {
-    std::string badOffset = Bmp(2, 2, 24);
-    BmpPut32(&badOffset, 10, 20);
     std::string correct = Bmp(7, 5, 24);
     struct {
         const char *what;
@@ -392,13 +489,25 @@ TEST(CheckerBitmap, PicturesMissingShortOrRefusedAreErrorsAtTheBitmapLine)
         {"missing", correct, "AUTRE.BMP", "not found"},
         {"on a drive", correct, "D:\\FOND.BMP", "names a drive"},
         {"file header short", "BM\x10\0\0", "FOND.BMP", "too short for a BMP file header"},
-        {"offset refused", badOffset, "FOND.BMP", "pixel offset 20"},
+        {"offset refused", Patched(Bmp(2, 2, 24), 10, 20), "FOND.BMP", "pixel offset 20"},
         {"information short", correct.substr(0, 40), "FOND.BMP", "headers end at byte 54"},
         {"run-length without a size", Bmp(4, 4, 8, 1), "FOND.BMP",
-         "refused (8 bits, compression 1): its run-length pixels have no size"},
-        {"2 bits", Bmp(4, 4, 2), "FOND.BMP", "refused (2 bits, compression 0): the program shows only"},
+         "refused: its run-length pixels have no size (biSizeImage 0)"},
+        {"2 bits", Bmp(4, 4, 2), "FOND.BMP", "refused: it has 2 bits a pixel (biBitCount)"},
         {"pixels short", correct.substr(0, correct.size() - 1), "FOND.BMP",
-         "short: 120 bytes of pixels expected, 119 present"},
+         "short: 120 bytes of pixels (7 \xC3\x97 5 pixels of 24 bits: 5 rows of 24 bytes, each "
+         "row's 21 bytes of pixels padded to a multiple of 4 bytes) expected, 119 present"},
+        {"rows not padded", Bmp(50, 40, 24, 0, 50 * 3 * 40), "FOND.BMP",
+         "refused: its pixel data is 6000 bytes (biSizeImage), where 50 \xC3\x97 40 pixels of 24 "
+         "bits need 6080: 40 rows of 152 bytes, each row's 150 bytes of pixels padded"},
+        {"rows of bits not padded", Bmp(10, 3, 1, 0, 6), "FOND.BMP",
+         "is 6 bytes (biSizeImage), where 10 \xC3\x97 3 pixels of 1 bit need 12: 3 rows of 4 "
+         "bytes, each row's 10 bits of pixels padded"},
+        {"JPEG", Bmp(4, 4, 24, 4), "FOND.BMP", "its compression is JPEG (4) on 24 bits a pixel"},
+        {"run-length top-down", Bmp(4, -4, 8, 1), "FOND.BMP", "stored top-down (height -4)"},
+        {"colour table cut", Patched(Bmp(4, 4, 8), 10, 54 + 40), "FOND.BMP",
+         "take 1064 bytes, but its pixel offset 94 leaves 80 bytes for them"},
+        {"old header", Patched(Bmp(4, 4, 24), 14, 12), "FOND.BMP", "says it is 12 bytes long (biSize)"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);

@@ -123,8 +123,8 @@ TEST(CheckerCommandLine, ProgramExitCodesAndStreams)
         const char *severity;
         std::vector<std::string> parts; /* of its line */
     };
-    Problem warned = {8, 7, "warning", {"line 6", " [-Wduplicate-destination]"}};
-    Problem raised = {8, 7, "error", {"line 6", " [-Werror=duplicate-destination]"}};
+    Problem warned = {9, 7, "warning", {"line 7", " [-Wduplicate-destination]"}};
+    Problem raised = {9, 7, "error", {"line 7", " [-Werror=duplicate-destination]"}};
     struct {
         std::string script;
         std::string options;

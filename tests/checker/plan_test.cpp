@@ -219,7 +219,7 @@ TEST(CheckerPlan, WindowsDestinationTooLongIsAnError)
     Distribution d;
     std::string script = CorrectScript(d) + "Configuration=%Tavelin.exe\r\n";
     CheckResult r = d.Check(script, {"--plan", "--windows-dir", "C:\\" + std::string(250, 'w')});
-    EXPECT_EQ(1, r.Count(8, "error", "longer than 259")) << r.err;
+    EXPECT_EQ(1, r.Count(9, "error", "longer than 259")) << r.err;
     EXPECT_EQ(1u, PlanSection(r.out, "Files").size());
 }
 

@@ -115,7 +115,8 @@ std::string CorrectScript(const Distribution &d)
     return "[Installer]\r\n"
            "Application=Tavelin\r\n"
            "Titre=Installation de Tavelin\r\n"
-           "\r\n"
+           "[Groupe]\r\n"
+           "Tavelin.lnk=Tavelin.exe\r\n"
            "[Fichiers]\r\n"
            "Programme=Tavelin.exe\r\n"
            "Desinstallation=%Untave.exe\r\n";

@@ -53,9 +53,10 @@ std::vector<Reported> ParseReported(const std::string &err);
 /* Runs the checker in-process on the arguments. */
 CheckResult RunChecker(const std::vector<std::string> &args);
 
-/* A correct script: settings, and the two programs the registry names,
-   whose sources the distribution gets. Lines: 1 [Installer], 2 Application,
-   3 Titre, 4 empty, 5 [Fichiers], 6 Programme, 7 Desinstallation. */
+/* A correct script: settings, a shortcut, and the two programs the registry
+   names, whose sources the distribution gets. Lines: 1 [Installer],
+   2 Application, 3 Titre, 4 [Groupe], 5 Tavelin.lnk, 6 [Fichiers],
+   7 Programme, 8 Desinstallation. */
 std::string CorrectScript(const Distribution &d);
 
 /* The lines of the plan between a heading and the next empty line. */

@@ -29,6 +29,17 @@ struct Bed {
     {
         return TestPlayProgram(program, dir, steps, timeoutMs);
     }
+    /* Played on past unexpected windows, their screenshots in dir. */
+    DriverResult PlayOn(const std::vector<DriverStep> &steps)
+    {
+        DriverRun run;
+        run.program = program;
+        run.directory = dir;
+        run.timeoutMs = 120000;
+        run.playOn = true;
+        run.shots = dir;
+        return DriverPlay(run, steps);
+    }
     std::string Record()
     {
         std::string bytes;
@@ -150,6 +161,21 @@ TEST(DriverMatching, UnexpectedMissingAndOptionalWindows)
         EXPECT_EQ(result.windows[0].caption, "Banc d'essai");
         EXPECT_NE(result.exitCode, (DWORD)IDOK) << "the program was not ended";
         EXPECT_NE(result.transcript.find("unexpected"), std::string::npos);
+    }
+    {
+        SCOPED_TRACE("unexpected, played on");
+        DriverResult result = bed.PlayOn({ Expect("Autre chose", { Press(IDCANCEL) }) });
+        EXPECT_FALSE(result.ok);
+        EXPECT_EQ(result.exitCode, (DWORD)IDOK) << "answered with its default button, not ended";
+        ASSERT_EQ(result.windows.size(), 1u);
+        EXPECT_EQ(result.windows[0].actionsDone,
+                  (std::vector<std::string>{ "shot " + bed.dir + "\\unexpected-01.bmp", "press 1" }));
+        EXPECT_GT(TestFileSize(bed.dir + "\\unexpected-01.bmp"), 0);
+        ASSERT_EQ(result.failures.size(), 2u) << result.transcript;
+        EXPECT_EQ(result.failure, result.failures[0]);
+        EXPECT_NE(result.failures[0].find("unexpected window \"Banc d'essai\""), std::string::npos);
+        EXPECT_NE(result.failures[1].find("ended before window \"Autre chose\""),
+                  std::string::npos);
     }
     {
         SCOPED_TRACE("class");

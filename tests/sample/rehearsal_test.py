@@ -9,8 +9,12 @@ does, in the tests' own test bed:
            directory made before, "..", capitals, a file copied twice), a
            group folder of another name and no registration: they agree too,
            and nothing it points at is missing;
-  failing  a distribution with a source missing: the failure message shows,
-           and the rehearsal fails; one that installs neither Tavelin.exe
+  failing  a distribution with a source missing and a destination Windows
+           refuses: each failure message is photographed and answered as a
+           user would (the second in the middle of the copy, whose wait goes
+           on after it), the later windows are played and photographed, the
+           closing message too, and the rehearsal fails naming the first
+           failure message first; one that installs neither Tavelin.exe
            nor Untave.exe, nor the target of a shortcut, with markup and
            quotes in its names: plan and receipt agree, and the rehearsal
            fails naming each.
@@ -51,6 +55,8 @@ Titre=Installation incomplete
 [Fichiers]
 Programme=Tavelin.exe
 Absent=ABSENT.TXT
+Refus=Lisez|moi.txt;LISEZ.TXT
+Gros=GROS.DAT
 """
 
 # What a page would take for markup, in names Windows allows.
@@ -113,6 +119,44 @@ def mid_copy(work):
     return True
 
 
+def played_to_the_end(work, out):
+    """Whether the failing installation was played to its end: the failure
+    message at start-up photographed first and answered, the one in the
+    middle of the copy too, the copy's wait gone on after it, the later
+    windows photographed, the closing message as well; and whether the
+    verdict names the first failure message first."""
+    with open(os.path.join(work, "shots", "transcript.txt"), encoding="utf-8") as f:
+        text = f.read()
+    shots = os.listdir(os.path.join(work, "shots"))
+    closing = re.search(r"^window (\d+) at .*\n(?:  .*\n)*?  message box: \"L'installation n'a "
+                        r"pas \u00e9t\u00e9 effectu\u00e9e", text, re.M)
+    refused = re.search(r"^window (\d+) at .*\n(?:  .*\n)*?  message box: \"Ne peut ouvrir "
+                        r"\"C:\\Program Files\\Incomplet\\Lisez\|moi.txt\" !\"", text, re.M)
+    wanted = ["unexpected-01.png", "1-repertoire.png", "2-copie.png", "3-question.png"] + \
+        [f"unexpected-{int(m.group(1)):02d}.png" for m in (closing, refused) if m]
+    problems = [f"no screenshot {name}" for name in wanted if name not in shots]
+    if not closing or not refused:
+        problems.append("the closing message or the refused destination's message was not met")
+    if not re.search(r"^  message box: \"Ne peut ouvrir .*ABSENT\.TXT\" !\"\n(?:  .*\n)*?"
+                     r"  unexpected\n  \d+ ms: shot .*unexpected-01\.bmp\n  \d+ ms: press 1\n",
+                     text, re.M):
+        problems.append("the first failure message was not photographed and answered with OK")
+    waited = re.search(r"^back to window \d+\n  \d+ ms: wait-percent 259 50 \(read \"(\d+) %\"\)",
+                       text, re.M)
+    if not waited or int(waited.group(1)) < 50:
+        problems.append("the copy's wait did not go on after the message that interrupted it")
+    verdict = re.search(r"^Failed: (.*)\n(.*)\n  (.*)$", out, re.M)
+    if not verdict or not verdict.group(1).startswith('the user saw a failure message: '
+                                                      '"Ne peut ouvrir') or \
+            not verdict.group(3).startswith('window 1, "Installer": "Ne peut ouvrir') or \
+            "ABSENT.TXT" not in verdict.group(3):
+        problems.append("the verdict does not name the first failure message first: " +
+                        (verdict.group(0) if verdict else "(no verdict)"))
+    for problem in problems:
+        print(problem)
+    return not problems
+
+
 def shown(wanted, out):
     missing = [w for w in wanted if w not in out]
     if missing:
@@ -146,11 +190,14 @@ def main(case, source, build, bed, setupcheck):
             passed = code == 0 and reported and shown(wanted, out)
             return 0 if passed and "MISSING" not in out else 1
         if case == "failing":
-            write(dist, {"SETUP.INF": script(FAILING), "Tavelin.exe": b"MZ"})
+            # the copy of 3 MB takes the overall figure from 0 to 99 %
+            write(dist, {"SETUP.INF": script(FAILING), "Tavelin.exe": b"MZ",
+                         "LISEZ.TXT": b"lisez", "GROS.DAT": bytes(3 << 20)})
             code, out, reported = rehearse(source, build, bed, setupcheck, dist, generic, work,
                                            "absent")
             failed = "unexpected window \"Installer\" saying \"Ne peut ouvrir"
-            if code == 0 or not reported or not shown([failed], out):
+            if code == 0 or not reported or not shown([failed], out) or \
+                    not played_to_the_end(work, out):
                 return 1
             dist = os.path.join(work, "unregistered")
             write(dist, {"SETUP.INF": script(UNREGISTERED), "meteo.exe": b"MZ meteo"})

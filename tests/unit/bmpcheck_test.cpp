@@ -26,6 +26,13 @@ std::string Info(int width, int height, unsigned bits, unsigned compression = 0,
     return BmpInfo(b);
 }
 
+/* The block with biSizeImage overwritten. */
+std::string WithSizeImage(std::string info, unsigned sizeImage)
+{
+    BmpPut32(&info, 20, sizeImage);
+    return info;
+}
+
 int Check(const std::string &info, unsigned *pixels)
 {
     return BitmapCheckInfo((const unsigned char *)info.data(), (unsigned)info.size(), pixels);
@@ -61,27 +68,52 @@ TEST(BitmapCheck, ValidHeadersGiveThePixelCount)
 
 TEST(BitmapCheck, MalformedHeadersAreRefused)
 {
-    unsigned pixels = 0;
     EXPECT_EQ(-1, BitmapCheckOffset(0));
     EXPECT_EQ(-1, BitmapCheckOffset(53));
-    EXPECT_EQ(-1, Check(std::string(20, '\0'), &pixels));
-    EXPECT_EQ(-1, Check(Info(5, 5, 24, 0, 0, 0, 12), &pixels));       /* core header */
-    EXPECT_EQ(-1, Check(Info(5, 5, 24, 0, 0, 0, 64), &pixels));       /* unknown size */
-    EXPECT_EQ(-1, Check(Info(5, 5, 24, 0, 0, 0, 124).substr(0, 60), &pixels));
-    EXPECT_EQ(-1, Check(Info(5, 5, 24, 0, 0, 0, 40, 0, 2), &pixels));  /* planes */
-    EXPECT_EQ(-1, Check(Info(5, 5, 7), &pixels));
-    EXPECT_EQ(-1, Check(Info(5, 5, 8, 1), &pixels));                   /* RLE8 without its size */
-    EXPECT_EQ(-1, Check(Info(5, -5, 8, 1, 30), &pixels));              /* RLE top-down */
-    EXPECT_EQ(-1, Check(Info(5, 5, 8, 2, 30), &pixels));               /* RLE4 on 8 bits */
-    EXPECT_EQ(-1, Check(Info(5, 5, 24, 3), &pixels));                  /* bit fields on 24 bits */
-    EXPECT_EQ(-1, Check(Info(5, 5, 24, 4), &pixels));                  /* JPEG */
-    EXPECT_EQ(-1, Check(Info(0, 5, 24), &pixels));
-    EXPECT_EQ(-1, Check(Info(-5, 5, 24), &pixels));
-    EXPECT_EQ(-1, Check(Info(5, 0, 24), &pixels));
-    EXPECT_EQ(-1, Check(Info(40000, 40000, 32), &pixels));             /* past what one read takes */
-    EXPECT_EQ(-1, Check(Info(0x7FFFFFFF, 0x7FFFFFFF, 32), &pixels));
-    EXPECT_EQ(-1, Check(Info(5, 5, 8, 0, 0, 0, 40, 10), &pixels));     /* colour table cut */
-    EXPECT_EQ(-1, Check(Info(5, 5, 8, 0, 0, 300), &pixels));           /* more colours than 8 bits */
-    EXPECT_EQ(-1, Check(Info(5, 5, 32, 3, 0, 0, 40, 0), &pixels));     /* masks missing */
-    EXPECT_EQ(-1, Check(Info(100, 80, 24, 0, 300 * 80 - 1), &pixels)); /* biSizeImage short */
+    /* each refused by its rule, which setupcheck names to the packager */
+    const struct {
+        const char *what;
+        std::string info;
+        int rule;
+    } cases[] = {
+        {"no header", std::string(20, '\0'), BITMAP_NO_HEADER},
+        {"core header", Info(5, 5, 24, 0, 0, 0, 12), BITMAP_HEADER_SIZE},
+        {"unknown size", Info(5, 5, 24, 0, 0, 0, 64), BITMAP_HEADER_SIZE},
+        {"header cut", Info(5, 5, 24, 0, 0, 0, 124).substr(0, 60), BITMAP_HEADER_CUT},
+        {"planes", Info(5, 5, 24, 0, 0, 0, 40, 0, 2), BITMAP_PLANES},
+        {"7 bits", Info(5, 5, 7), BITMAP_BIT_COUNT},
+        {"RLE8 without its size", Info(5, 5, 8, 1), BITMAP_RLE_NO_SIZE},
+        {"RLE top-down", Info(5, -5, 8, 1, 30), BITMAP_RLE_TOP_DOWN},
+        {"RLE4 on 8 bits", Info(5, 5, 8, 2, 30), BITMAP_COMPRESSION},
+        {"bit fields on 24 bits", Info(5, 5, 24, 3), BITMAP_COMPRESSION},
+        {"JPEG", Info(5, 5, 24, 4), BITMAP_COMPRESSION},
+        {"width 0", Info(0, 5, 24), BITMAP_WIDTH},
+        {"width negative", Info(-5, 5, 24), BITMAP_WIDTH},
+        {"height 0", Info(5, 0, 24), BITMAP_HEIGHT},
+        {"past what one read takes", Info(40000, 40000, 32), BITMAP_PIXELS_TOO_LARGE},
+        {"largest sides", Info(0x7FFFFFFF, 0x7FFFFFFF, 32), BITMAP_PIXELS_TOO_LARGE},
+        {"biSizeImage of 4 GiB", WithSizeImage(Info(5, 5, 24), 0xFFFFFFFFu),
+         BITMAP_PIXELS_TOO_LARGE},
+        {"colour table cut", Info(5, 5, 8, 0, 0, 0, 40, 10), BITMAP_TABLE_CUT},
+        {"more colours than 8 bits", Info(5, 5, 8, 0, 0, 300), BITMAP_COLOURS},
+        {"masks missing", Info(5, 5, 32, 3, 0, 0, 40, 0), BITMAP_TABLE_CUT},
+        {"biSizeImage short", Info(100, 80, 24, 0, 300 * 80 - 1), BITMAP_SIZE_SHORT},
+        {"rows not padded", Info(50, 40, 24, 0, 150 * 40), BITMAP_SIZE_SHORT},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        unsigned pixels = 0;
+        EXPECT_EQ(-1, Check(c.info, &pixels));
+        BitmapVerdict verdict;
+        EXPECT_EQ(-1, BitmapJudgeInfo((const unsigned char *)c.info.data(),
+                                      (unsigned)c.info.size(), &verdict));
+        EXPECT_EQ(c.rule, verdict.rule);
+    }
+    /* the figures the packager is told of a picture whose rows are not padded */
+    BitmapVerdict verdict;
+    std::string unpadded = Info(50, 40, 24, 0, 150 * 40);
+    BitmapJudgeInfo((const unsigned char *)unpadded.data(), (unsigned)unpadded.size(), &verdict);
+    EXPECT_EQ(6000u, verdict.sizeImage);
+    EXPECT_EQ(152u, verdict.rowBytes);
+    EXPECT_EQ(6080u, verdict.needed);
 }

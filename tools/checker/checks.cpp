@@ -22,7 +22,7 @@ void CheckScript(const ScriptFile &file, ScriptModel *model, Report *report)
     if (!CheckWholeFile(file, *report))
         return;
     CheckEncoding(file, *report);
-    CheckHeaders(file, *report);
+    CheckHeaders(file, *report, model);
 
     const ScriptNames &n = ScriptNamesCp1252();
     DistDirectory distribution;
@@ -53,8 +53,12 @@ void CheckScript(const ScriptFile &file, ScriptModel *model, Report *report)
     }
 
     model->hasGroup = SectionFind(file, n.group, &offset, &line);
-    if (model->hasGroup)
+    if (model->hasGroup) {
+        model->groupLine = line;
         CheckGroup(c, offset);
+    }
+    if (model->hasSettings && model->hasFiles)
+        CheckClosingMessage(c);
 
     model->hasRegistration = SectionFind(file, n.registration, &offset, &line);
     if (model->hasRegistration)

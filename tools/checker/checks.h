@@ -22,7 +22,11 @@ struct CheckContext {
    is no script at all, and nothing else is looked at. */
 bool CheckWholeFile(const ScriptFile &file, Report &report);
 void CheckEncoding(const ScriptFile &file, Report &report);
-void CheckHeaders(const ScriptFile &file, Report &report);
+void CheckHeaders(const ScriptFile &file, Report &report, ScriptModel *model);
+/* The text the program reads, as the same script saved in code page 1252
+   (without a byte-order mark) would give it: a character that code page
+   lacks stays in UTF-8. */
+std::string ScriptInCp1252(const ScriptFile &file);
 
 /* [Installer] and [Enregistrement] (settings.cpp). */
 void CheckSettings(CheckContext &c, size_t offset);
@@ -32,6 +36,8 @@ void CheckRegistration(CheckContext &c, size_t offset);
 /* [Fichiers] (files.cpp) and [Groupe] (group.cpp). */
 void CheckFiles(CheckContext &c, size_t offset);
 void CheckGroup(CheckContext &c, size_t offset);
+/* Whether the closing message tells of shortcuts that are not made (group.cpp). */
+void CheckClosingMessage(CheckContext &c);
 
 /* The Bitmap picture (picture.cpp). */
 void CheckPicture(CheckContext &c);

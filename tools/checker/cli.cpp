@@ -2,6 +2,9 @@
    script's reading to its report and plan. */
 #include "tools/checker/cli.h"
 
+#include <set>
+#include <utility>
+
 #include "tools/checker/checks.h"
 #include "tools/checker/cp1252.h"
 #include "tools/checker/planformat.h"
@@ -115,22 +118,64 @@ bool ParseArguments(const std::vector<std::string> &args, Arguments *a, std::str
     return true;
 }
 
+/* The checks of a script and the play of its installation, into report;
+   false when the program would end before it installs anything. */
+bool CheckAndPlan(const ScriptFile &file, const PlanOptions &options, Report *report, Plan *plan)
+{
+    ScriptModel model;
+    CheckScript(file, &model, report);
+    if (!model.hasSettings || !model.hasFiles)
+        return false;
+    *plan = PlanInstallation(model, options, report);
+    return true;
+}
+
+/* A script saved in UTF-8: what the same script saved in code page 1252
+   would not give follows from the encoding, and is grouped under the error
+   that tells it, so that the first thing read is the fix. */
+void GroupEncodingConsequences(const ScriptFile &file, const PlanOptions &options,
+                               Report *report)
+{
+    std::vector<Diagnostic> &found = report->found;
+    size_t cause = 0;
+    while (cause < found.size() && found[cause].id != Diag::Utf8Script)
+        cause++;
+    if (cause == found.size())
+        return;
+    ScriptFile fixed;
+    ScriptFileSet(file.path, ScriptInCp1252(file), &fixed);
+    fixed.directory = file.directory;
+    Report again;
+    Plan ignored;
+    CheckAndPlan(fixed, options, &again, &ignored);
+    std::set<std::pair<int, Diag>> remaining;
+    for (const Diagnostic &d : again.found)
+        remaining.insert({d.line, d.id});
+    int grouped = 0;
+    for (size_t i = 0; i < found.size(); i++) {
+        if (i != cause && remaining.count({found[i].line, found[i].id}) == 0) {
+            found[i].cause = (int)cause;
+            grouped++;
+        }
+    }
+    if (grouped > 0)
+        found[cause].message += "; the " + std::to_string(grouped) + " problem" +
+                                (grouped > 1 ? "s" : "") + " noted below follow" +
+                                (grouped > 1 ? "" : "s") + " from it";
+}
+
 } // namespace
 
 int CheckerReport(const ScriptFile &file, const CheckRequest &request, std::ostream &out,
                   std::ostream &err)
 {
-    ScriptModel model;
     Report report;
-    CheckScript(file, &model, &report);
-    std::string planText;
-    if (model.hasSettings && model.hasFiles) {
-        Plan plan = PlanInstallation(model, request.options, &report);
-        if (request.plan)
-            planText = PlanFormat(plan);
-    }
+    Plan plan;
+    bool planned = CheckAndPlan(file, request.options, &report, &plan);
+    GroupEncodingConsequences(file, request.options, &report);
     int status = ReportPrint(file.path, report.found, request.report, err);
-    out << planText;
+    if (planned && request.plan)
+        out << PlanFormat(plan);
     return status;
 }
 

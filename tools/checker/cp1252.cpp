@@ -176,6 +176,29 @@ bool Cp1252LooksUtf8(const std::string &bytes, size_t from)
     return false;
 }
 
+bool Cp1252ReadsAsUtf8(const std::string &bytes, size_t from)
+{
+    const unsigned char *p = (const unsigned char *)bytes.data();
+    bool sequence = false;
+    for (size_t i = from; i < bytes.size();) {
+        unsigned c;
+        int length = Utf8Decode(p + i, bytes.size() - i, &c);
+        if (length == 0)
+            return false;
+        sequence = sequence || length > 1;
+        i += (size_t)length;
+    }
+    return sequence;
+}
+
+size_t Cp1252Utf8Length(const std::string &bytes, size_t at)
+{
+    unsigned c;
+    return at < bytes.size()
+               ? (size_t)Utf8Decode((const unsigned char *)bytes.data() + at, bytes.size() - at, &c)
+               : 0;
+}
+
 std::string Cp1252Quote(const std::string &bytes)
 {
     return "\"" + Cp1252ToUtf8(bytes) + "\"";

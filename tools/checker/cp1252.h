@@ -31,6 +31,14 @@ bool Cp1252EqualNoCase(const std::string &a, const std::string &b);
    saved in UTF-8; the text from offset from on. */
 bool Cp1252LooksUtf8(const std::string &bytes, size_t from = 0);
 
+/* Whether the text from offset from on reads as UTF-8: every byte from 0x80
+   on is part of a valid UTF-8 sequence, and one sequence at least is there.
+   A text in code page 1252 with its accented letters almost never does. */
+bool Cp1252ReadsAsUtf8(const std::string &bytes, size_t from = 0);
+
+/* The length of the UTF-8 sequence at offset at, 0 when none starts there. */
+size_t Cp1252Utf8Length(const std::string &bytes, size_t at);
+
 /* The text in UTF-8 between double quotes, as the messages quote it. */
 std::string Cp1252Quote(const std::string &bytes);
 

@@ -3,9 +3,11 @@
    at. */
 #include <string.h>
 
+#include "script/names.h"
 #include "tools/checker/checks.h"
 #include "tools/checker/cp1252.h"
 #include "tools/checker/winpath.h"
+#include "util/catalogue.h"
 #include "util/text.h"
 
 namespace {
@@ -117,6 +119,8 @@ void CheckGroup(CheckContext &c, size_t offset)
                 ending = e.contentLength == 0 ? "the empty line "
                          : e.line[0] == ';'   ? "the comment at line "
                                               : "the line with only '=' ";
+                c.model.groupEndLine = endLine;
+                c.model.groupEnding = ending;
             }
             return;
         }
@@ -127,4 +131,38 @@ void CheckGroup(CheckContext &c, size_t offset)
         else
             CheckShortcut(c, e);
     });
+}
+
+/* The closing message of an installation without error says that an icon
+   was put on the desktop and a folder in the Start menu, whatever the
+   shortcut step made: when it makes no shortcut at all, the message is
+   false. */
+void CheckClosingMessage(CheckContext &c)
+{
+    const ScriptModel &m = c.model;
+    if (!m.shortcuts.empty())
+        return;
+    std::string application = Cp1252ToUtf8(m.application.value);
+    std::string closing = TEXT_FINISH_SUCCESS;
+    closing.replace(closing.find("%s"), 2, application);
+    std::string tells = ", while the closing message tells the user \"" + closing + "\"";
+    int line = 1;
+    std::string why;
+    if (!m.hasGroup && m.groupLookalikeLine != 0) {
+        line = m.groupLookalikeLine;
+        why = "this header is not read as [" NAME_SECTION_GROUP "]: no Start-menu folder and no "
+              "shortcut are made";
+    } else if (!m.hasGroup) {
+        why = "no section [" NAME_SECTION_GROUP "]: no Start-menu folder and no shortcut are made";
+    } else if (m.groupEndLine != 0) {
+        line = m.groupEndLine;
+        why = "the list of [" NAME_SECTION_GROUP "] ends at its first line, " + m.groupEnding +
+              std::to_string(line) + ": the Start-menu folder is made but stays empty, and no "
+              "shortcut is made";
+    } else {
+        line = m.groupLine;
+        why = "[" NAME_SECTION_GROUP "] has no entry: the Start-menu folder is made but stays "
+              "empty, and no shortcut is made";
+    }
+    c.report.Add(Diag::ClosingMessage, line, 1, why + tells);
 }

@@ -57,6 +57,11 @@ struct ScriptModel {
     bool hasRegistration = false;
     int settingsLine = 1;                 /* the [Installer] header */
     int filesLine = 1;                    /* the [Fichiers] header */
+    int groupLine = 0;                    /* the [Groupe] header */
+    int groupLookalikeLine = 0;           /* a header meant as [Groupe] that the program does
+                                             not read as it ("[groupe]", " [Groupe]") */
+    int groupEndLine = 0;                 /* the line that ends the list of shortcuts */
+    std::string groupEnding;              /* what ends it: "the comment at line ", ... */
     ScriptSetting bitmap;
     ScriptSetting application;
     ScriptSetting title;

@@ -1,6 +1,6 @@
 /* The check of the Bitmap picture: found as the program looks for it, and
    its headers read as the program reads them, with the program's own
-   checks of them. */
+   checks of them. Each refusal says which check failed, with its figures. */
 #include <fstream>
 
 #include "tools/checker/checks.h"
@@ -9,25 +9,94 @@
 
 namespace {
 
-/* Why the program refuses the picture whose headers are bytes. */
-std::string PictureRefusal(const unsigned char *bytes)
+const char refusedEnd[] =
+    "; the program says \"cr\xC3\xA9" "ation de bitmap impossible\" and shows a plain backdrop";
+const char shortEnd[] = "; the program says \"Ne peut lire\" and shows a plain backdrop";
+
+std::string Number(unsigned long long n)
 {
-    unsigned bits = bytes[14 + 14] | bytes[14 + 15] << 8;
-    unsigned compression = BitmapRead32(bytes + 14 + 16);
-    int height = (int)BitmapRead32(bytes + 14 + 8);
-    bool rle = (compression == 1 && bits == 8) || (compression == 2 && bits == 4);
-    /* The run-length layouts are shown, but not every picture of them. */
-    std::string why =
-        rle && BitmapRead32(bytes + 14 + 20) == 0
-            ? "its run-length pixels have no size (biSizeImage 0), and the program reads "
-              "exactly biSizeImage bytes of them"
-        : rle && height < 0 ? "run-length pixels are stored bottom-up, and its height is "
-                              "negative"
-                            : "the program shows only BMP pictures of 1, 4, 8, 16, 24 or 32 "
-                              "bits, uncompressed, RLE8, RLE4 or bit fields, with sound "
-                              "headers";
-    return "(" + std::to_string(bits) + " bits, compression " + std::to_string(compression) +
-           "): " + why;
+    return std::to_string(n);
+}
+
+/* "50 × 40 pixels of 24 bits" */
+std::string Pixels(const BitmapVerdict &v)
+{
+    return std::to_string(v.width) + " \xC3\x97 " + Number(v.rows) + " pixels of " +
+           Number(v.bitCount) + " bit" + (v.bitCount == 1 ? "" : "s");
+}
+
+/* How the rows of uncompressed pixels add up, rows padded to 4 bytes. */
+std::string Rows(const BitmapVerdict &v)
+{
+    unsigned long long bits = (unsigned long long)v.width * v.bitCount;
+    std::string row = bits % 8 == 0 ? Number(bits / 8) + " bytes" : Number(bits) + " bits";
+    return Number(v.rows) + " row" + (v.rows == 1 ? "" : "s") + " of " + Number(v.rowBytes) +
+           " bytes, each row's " + row + " of pixels padded to a multiple of 4 bytes";
+}
+
+std::string CompressionName(unsigned compression)
+{
+    static const char *const names[] = {"uncompressed", "RLE8", "RLE4", "bit fields", "JPEG",
+                                        "PNG"};
+    return compression < sizeof names / sizeof names[0]
+               ? std::string(names[compression]) + " (" + Number(compression) + ")"
+               : Number(compression);
+}
+
+/* Why the program refuses the information block that v judged, in a
+   packager's words. */
+std::string PictureRefusal(const BitmapVerdict &v, unsigned offBits)
+{
+    unsigned block = offBits - 14;
+    switch (v.rule) {
+    case BITMAP_NO_HEADER:
+        return "its pixel offset " + Number(offBits) + " leaves " + Number(block) +
+               " bytes for the information header, which takes 40";
+    case BITMAP_HEADER_SIZE:
+        return "its information header says it is " + Number(v.headerSize) +
+               " bytes long (biSize); the program reads headers of 40, 52, 56, 108 or 124 bytes" +
+               (v.headerSize == 12 ? ", not the old 12-byte one" : "");
+    case BITMAP_HEADER_CUT:
+        return "its information header of " + Number(v.headerSize) + " bytes (biSize) runs past "
+               "the pixel offset " + Number(offBits) + ", which leaves " + Number(block) +
+               " bytes for it";
+    case BITMAP_PLANES:
+        return "it says it has " + Number(v.planes) + " planes (biPlanes); a BMP picture has 1";
+    case BITMAP_BIT_COUNT:
+        return "it has " + Number(v.bitCount) + " bits a pixel (biBitCount); the program shows "
+               "pictures of 1, 4, 8, 16, 24 or 32";
+    case BITMAP_COMPRESSION:
+        return "its compression is " + CompressionName(v.compression) + " on " +
+               Number(v.bitCount) + " bits a pixel; the program shows uncompressed pixels, "
+               "RLE8 on 8 bits, RLE4 on 4 bits and bit fields on 16 or 32 bits";
+    case BITMAP_WIDTH:
+        return "its width is " + std::to_string(v.width) + " pixels";
+    case BITMAP_HEIGHT:
+        return "its height is 0 pixels";
+    case BITMAP_RLE_TOP_DOWN:
+        return "its run-length pixels are stored top-down (height " + std::to_string(v.height) +
+               "); run-length pixels are read bottom-up only";
+    case BITMAP_COLOURS:
+        return "it says it uses " + Number(v.coloursUsed) + " colours (biClrUsed), more than " +
+               Number(1ull << v.bitCount) + ", all that " + Number(v.bitCount) +
+               " bits a pixel can name";
+    case BITMAP_TABLE_CUT:
+        return "its information header, masks and colour table take " + Number(v.tableEnd) +
+               " bytes, but its pixel offset " + Number(offBits) + " leaves " + Number(block) +
+               " bytes for them";
+    case BITMAP_PIXELS_TOO_LARGE:
+        return "its pixels take 4 GiB or more (" +
+               (v.sizeImage == 0xFFFFFFFFu ? "biSizeImage " + Number(v.sizeImage)
+                                           : Pixels(v)) +
+               "), more than one read takes";
+    case BITMAP_RLE_NO_SIZE:
+        return "its run-length pixels have no size (biSizeImage 0), and the program reads "
+               "exactly biSizeImage bytes of them";
+    case BITMAP_SIZE_SHORT:
+        return "its pixel data is " + Number(v.sizeImage) + " bytes (biSizeImage), where " +
+               Pixels(v) + " need " + Number(v.needed) + ": " + Rows(v);
+    }
+    return "its headers are of no layout the program knows";
 }
 
 /* The headers of the picture found, read as the program reads them: only
@@ -45,14 +114,15 @@ void CheckPictureHeaders(CheckContext &c, const DistEntry &found)
     if (data.size() < 14) {
         c.report.Add(Diag::PictureShort, line, column,
                      name + " is too short for a BMP file header (" + std::to_string(size) +
-                         " bytes)");
+                         " bytes, where the header takes 14)" + shortEnd);
         return;
     }
     unsigned offBits = BitmapRead32((const unsigned char *)data.data() + 10);
     if (BitmapCheckOffset(offBits) != 0) {
         c.report.Add(Diag::PictureOffset, line, column,
                      name + " refused: its pixel offset " + std::to_string(offBits) +
-                         " leaves no room for the information header");
+                         " (bfOffBits) leaves no room for the information header, which takes "
+                         "the 40 bytes after the 14 of the file header" + refusedEnd);
         return;
     }
     unsigned infoSize = offBits - 14;
@@ -64,23 +134,26 @@ void CheckPictureHeaders(CheckContext &c, const DistEntry &found)
     if (data.size() < (size_t)offBits) {
         c.report.Add(Diag::PictureShort, line, column,
                      name + " is short: its headers end at byte " + std::to_string(offBits) +
-                         ", the file at " + std::to_string(size));
+                         " (bfOffBits), the file at " + std::to_string(size) + shortEnd);
         return;
     }
     const unsigned char *bytes = (const unsigned char *)data.data();
-    unsigned pixelBytes = 0;
-    if (BitmapCheckInfo(bytes + 14, infoSize, &pixelBytes) != 0) {
+    BitmapVerdict v;
+    if (BitmapJudgeInfo(bytes + 14, infoSize, &v) != 0) {
         c.report.Add(Diag::BitmapRefused, line, column,
-                     name + " refused " + PictureRefusal(bytes) +
-                         "; the program says \"cr\xC3\xA9" "ation de bitmap impossible\" and "
-                         "shows a plain backdrop");
+                     name + " refused: " + PictureRefusal(v, offBits) + refusedEnd);
         return;
     }
-    if (size - offBits < (long long)pixelBytes)
+    long long present = size - offBits;
+    if (present < (long long)v.pixelBytes) {
+        std::string need = v.sizeImage != 0
+                               ? std::to_string(v.pixelBytes) + " bytes of pixels (biSizeImage)"
+                               : std::to_string(v.pixelBytes) + " bytes of pixels (" + Pixels(v) +
+                                     ": " + Rows(v) + ")";
         c.report.Add(Diag::PictureShort, line, column,
-                     name + " is short: " + std::to_string(pixelBytes) +
-                         " bytes of pixels expected, " + std::to_string(size - offBits) +
-                         " present");
+                     name + " is short: " + need + " expected, " + std::to_string(present) +
+                         " present after the headers" + shortEnd);
+    }
 }
 
 } // namespace

@@ -39,6 +39,10 @@ struct Diagnostic {
     int column; /* from 1; one byte is one character in code page 1252 */
     Diag id;
     std::string message; /* UTF-8 */
+    /* The index in Report::found of the error this problem follows from,
+       or -1: such problems are printed under that error as notes, one for
+       each kind, rather than each on its own line. */
+    int cause = -1;
 };
 
 /* What the checks found, in the order they found it. */
@@ -47,7 +51,7 @@ struct Report {
 
     void Add(Diag id, int line, int column, const std::string &message)
     {
-        found.push_back(Diagnostic{line, column, id, message});
+        found.push_back(Diagnostic{line, column, id, message, -1});
     }
 };
 
@@ -58,8 +62,11 @@ struct ReportOptions {
 };
 
 /* Prints the diagnostics on err in line and column order, one a line
-   "file:line:column: severity: message [-Wname]"; returns the exit code
-   they give: 0 none, 1 warnings only, 2 errors. */
+   "file:line:column: severity: message [-Wname]", those that follow from
+   an error grouped under it, each kind as one note at its first place
+   "file:line:column: note: message; likewise on N more lines: ... [-Wname]";
+   returns the exit code they give: 0 none, 1 warnings only, 2 errors
+   (notes count for nothing). */
 int ReportPrint(const std::string &path, const std::vector<Diagnostic> &diagnostics,
                 const ReportOptions &options, std::ostream &err);
 

@@ -99,6 +99,91 @@ static void CheckLineBytes(const ScriptFile &file, size_t start, const std::stri
                    "CR not followed by LF is no line end: it stays in the line");
 }
 
+/* The line of text (with its line end) in code page 1252, each character
+   that code page lacks kept in UTF-8; the first of those in *lacking. */
+static std::string LineInCp1252(const std::string &line, std::string *lacking)
+{
+    std::string converted;
+    if (Utf8ToCp1252(line, &converted))
+        return converted;
+    converted.clear();
+    for (size_t i = 0; i < line.size();) {
+        size_t length = Cp1252Utf8Length(line, i);
+        std::string character = line.substr(i, length == 0 ? 1 : length);
+        std::string byte;
+        if (length > 0 && Utf8ToCp1252(character, &byte)) {
+            converted += byte;
+        } else {
+            converted += character;
+            if (lacking->empty() && length > 1)
+                *lacking = character;
+        }
+        i += character.size();
+    }
+    return converted;
+}
+
+std::string ScriptInCp1252(const ScriptFile &file)
+{
+    const std::string &text = file.text;
+    size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    std::string converted;
+    std::string lacking;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end + 1;
+        converted += LineInCp1252(text.substr(start, end - start), &lacking);
+        start = end;
+    }
+    return converted;
+}
+
+/* A script saved in UTF-8: one error says so first, with the fix; what
+   follows from it on each line is grouped under it (cli.cpp). */
+static void CheckUtf8Script(const ScriptFile &file, size_t skip, Report &report)
+{
+    const std::string &text = file.text;
+    if (!Cp1252ReadsAsUtf8(text, skip))
+        return;
+    int lines = 0;
+    int firstLine = 0;
+    std::string example;
+    int lackingLine = 0;
+    std::string lacking;
+    for (size_t start = skip; start < text.size();) {
+        int content;
+        int end = ScriptLineEnd(text.c_str() + start, &content);
+        std::string line = text.substr(start, (size_t)content);
+        size_t high = 0;
+        while (high < line.size() && (unsigned char)line[high] < 0x80)
+            high++;
+        if (high < line.size()) {
+            lines++;
+            if (firstLine == 0) {
+                firstLine = file.LineOf(start);
+                example = line.substr(high, Cp1252Utf8Length(line, high));
+            }
+            if (lackingLine == 0 && (LineInCp1252(line, &lacking), !lacking.empty()))
+                lackingLine = file.LineOf(start);
+        }
+        start += (size_t)(content + end);
+    }
+    std::string howMany = lines == 1 ? "line " + std::to_string(firstLine) + " holds"
+                                     : std::to_string(lines) + " lines, from line " +
+                                           std::to_string(firstLine) + " on, hold";
+    std::string message =
+        "the script is saved in UTF-8 (" + howMany + " UTF-8 characters): the program reads it "
+        "in code page 1252, where the " + std::to_string(example.size()) + " bytes of \"" +
+        example + "\" read " + Cp1252Quote(example) +
+        ", so accented texts show garbled and accented names of keys and files are not found; "
+        "save the script in code page 1252 (Windows-1252, Western European), for instance with "
+        "iconv -f UTF-8 -t CP1252";
+    if (lackingLine != 0)
+        message += ", after writing otherwise the \"" + lacking + "\" of line " +
+                   std::to_string(lackingLine) + ", which code page 1252 lacks";
+    report.Add(Diag::Utf8Script, 1, 1, message);
+}
+
 void CheckEncoding(const ScriptFile &file, Report &report)
 {
     const std::string &bytes = file.bytes;
@@ -106,6 +191,7 @@ void CheckEncoding(const ScriptFile &file, Report &report)
     /* The mark is three characters in front of the first line: it matters
        only when that line is a header, which it then no longer is. */
     bool bom = bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    CheckUtf8Script(file, bom ? 3 : 0, report);
     if (bom && text.size() > 3 && text[3] == '[') {
         int content;
         ScriptLineEnd(text.c_str() + 3, &content);
@@ -156,9 +242,10 @@ static void CheckKnownHeader(const ScriptFile &file, const std::string &known, s
     }
 }
 
-/* A header of no section the program reads. */
+/* A header of no section the program reads; the first that was meant as
+   [Groupe] is kept in the model, whose closing message it makes false. */
 static void CheckOtherHeader(const std::string &bytes, const std::string &name, int number,
-                             Report &report)
+                             Report &report, ScriptModel *model)
 {
     const ScriptNames &n = ScriptNamesCp1252();
     const char *lookalike = nullptr;
@@ -166,6 +253,8 @@ static void CheckOtherHeader(const std::string &bytes, const std::string &name, 
         if (StartsWithNoCase(name, *k))
             lookalike = k->c_str();
     }
+    if (lookalike == n.group.c_str() && model->groupLookalikeLine == 0)
+        model->groupLookalikeLine = number;
     if (lookalike != nullptr)
         report.Add(Diag::SectionCase, number, 1,
                    "header " + Cp1252Quote(bytes) + " is not [" + Cp1252ToUtf8(lookalike) +
@@ -175,7 +264,7 @@ static void CheckOtherHeader(const std::string &bytes, const std::string &name, 
                    "section [" + Cp1252ToUtf8(name) + "] is not read by the program");
 }
 
-void CheckHeaders(const ScriptFile &file, Report &report)
+void CheckHeaders(const ScriptFile &file, Report &report, ScriptModel *model)
 {
     const ScriptNames &n = ScriptNamesCp1252();
     const std::string *known[] = {&n.settings, &n.files, &n.group, &n.registration};
@@ -208,15 +297,19 @@ void CheckHeaders(const ScriptFile &file, Report &report)
                 CheckKnownHeader(file, *known[matched], first[matched], start, number, bytes,
                                  name, report);
             else
-                CheckOtherHeader(bytes, name, number, report);
+                CheckOtherHeader(bytes, name, number, report, model);
             continue;
         }
         size_t blanks = bytes.find_first_not_of(" \t");
         if (blanks != std::string::npos && blanks > 0 && bytes[blanks] == '[' &&
-            bytes.find('=') == std::string::npos)
+            bytes.find('=') == std::string::npos) {
+            if (StartsWithNoCase(bytes.substr(blanks + 1), n.group) &&
+                model->groupLookalikeLine == 0)
+                model->groupLookalikeLine = number;
             report.Add(Diag::IndentedHeader, number, (int)blanks + 1,
                        "indented header " + Cp1252Quote(bytes) +
                            " is no header: a header starts in the first column; this line is "
                            "an entry of the section above");
+        }
     }
 }

@@ -88,11 +88,25 @@ struct DriverRun {
     int timeoutMs = 300000;   /* for the whole run: a safety net, far above any healthy run */
     int pollMs = 5;           /* pause between two looks at the windows */
     std::string gate;         /* Windows path of gate.dll; empty: beside the calling program */
+    /* Playing on: a window that no step expects does not end the run. It is
+       photographed while the program is held there (into shots, as
+       unexpected-NN.bmp, NN its number in the transcript, when shots is
+       given), answered as a user who wants the installation to go on
+       answers it (GoOnButton in play.cpp: OK in a message box, else Oui,
+       else its only button; a dialog's default button unless it cancels;
+       nothing in the backdrop or the progress dialog), and the scenario goes
+       on; a wait that such a window interrupts goes on once it is answered.
+       An action that cannot be done skips the rest of its step. The run is
+       not ok all the same, and every failure is kept. Off, the first
+       failure ends the program and the run. */
+    bool playOn = false;
+    std::string shots;        /* Windows folder of the unexpected windows' screenshots */
 };
 
 struct DriverResult {
     bool ok = false;          /* every non-optional step met, nothing unexpected, process ended */
-    std::string failure;      /* why not ok */
+    std::string failure;      /* why not ok: the first failure */
+    std::vector<std::string> failures;   /* every failure, in order (several only playing on) */
     DWORD exitCode = 0;
     std::vector<DriverWindow> windows;   /* in order of appearance */
     std::string transcript;   /* readable: every window, its controls and the answers */
@@ -112,7 +126,8 @@ HWND DriverChild(HWND window, int id);
 
 /* Starts the program suspended, places the gate (gate.dll) in its thread,
    plays the steps, waits for the end. On an unexpected window or a time-out
-   it records the failure and ends the process. */
+   it records the failure and ends the process, unless it plays on
+   (DriverRun::playOn). */
 DriverResult DriverPlay(const DriverRun &run, const std::vector<DriverStep> &steps);
 
 /* Parses the scenario text of the command-line form into steps. */

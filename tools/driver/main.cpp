@@ -1,7 +1,7 @@
 /* userdriver: plays a scenario against a program and prints what it showed.
 
      userdriver --program C:\path\SETUP.EXE --cwd C:\path --scenario FILE
-                --transcript OUT.TXT [--timeout MS] [--poll MS]
+                --transcript OUT.TXT [--timeout MS] [--poll MS] [--play-on SHOTS]
 
    --poll MS is the pause between two looks at the program's windows (5 by
    default): a longer one leaves more of a shared CPU to the program.
@@ -15,8 +15,17 @@
    has nothing left to do but wait for input, so the picture shows what the
    program drew, at the point awaited, however slow the machine is.
 
+   --play-on SHOTS plays the installation to its end as a user would: a
+   window no step expects is photographed while the program is held there
+   (SHOTS\unexpected-NN.bmp, NN its number in the transcript), answered with
+   the button that lets the installation go on (OK in a message box, else
+   Oui, else its only button; a dialog's default button unless it cancels;
+   nothing in the backdrop or the progress dialog), and the scenario goes
+   on; a wait it interrupts goes on after it ("back to window N" in the
+   transcript). Without it the first unexpected window ends the program.
+
    Exit code 0 when every expected window came, nothing else did and the
-   program ended; 1 otherwise. The transcript goes to OUT.TXT and to the
+   program ended; 1 otherwise, also when it played on to the end. The transcript goes to OUT.TXT and to the
    standard output, both in UTF-8.
 
    Scenario files are UTF-8 text, one statement a line; '#' starts a comment
@@ -66,7 +75,7 @@
 static int Usage(void)
 {
     fprintf(stderr, "usage: userdriver --program EXE --cwd DIR --scenario FILE "
-                    "--transcript OUT [--timeout MS] [--poll MS]\n");
+                    "--transcript OUT [--timeout MS] [--poll MS] [--play-on SHOTS]\n");
     return 1;
 }
 
@@ -76,7 +85,8 @@ int main(void)
     wchar_t **arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     if (arguments == NULL)
         return Usage();
-    std::string program, directory, scenario, transcript;
+    std::string program, directory, scenario, transcript, shots;
+    bool playOn = false;
     int timeout = 600000;
     int poll = 5;
     /* The arguments are taken as UTF-8 first, so the system's array is freed
@@ -102,6 +112,10 @@ int main(void)
             timeout = atoi(value.c_str());
         else if (name == "--poll")
             poll = atoi(value.c_str());
+        else if (name == "--play-on") {
+            playOn = true;
+            shots = value;
+        }
         else
             return Usage();
     }
@@ -125,6 +139,8 @@ int main(void)
     run.directory = directory;
     run.timeoutMs = timeout;
     run.pollMs = poll;
+    run.playOn = playOn;
+    run.shots = shots;
     DriverResult result = DriverPlay(run, steps);
 
     fwrite(result.transcript.data(), 1, result.transcript.size(), stdout);

@@ -30,15 +30,65 @@ bool Matches(const DriverStep &step, const DriverWindow &window)
     return window.messageBox && window.text.find(step.match) != std::string::npos;
 }
 
+/* The button that a user who wants the installation to go on presses in a
+   window no step expects: in a message box OK, else Oui (Yes), Réessayer,
+   Continuer or Ignorer, else its only button; in a dialog its default
+   button unless that one cancels. 0 when there is none to press: the
+   backdrop and the progress dialog go on by themselves. */
+int GoOnButton(const DriverWindow &w)
+{
+    if (w.messageBox) {
+        for (int id : {IDOK, IDYES, IDRETRY, IDCONTINUE, IDIGNORE})
+            if (std::find(w.buttons.begin(), w.buttons.end(), id) != w.buttons.end())
+                return id;
+        return w.buttons.size() == 1 ? w.buttons[0] : 0;
+    }
+    DWORD_PTR found = 0;
+    if (w.className != "#32770" || !Ask(w.handle, DM_GETDEFID, 0, 0, &found) ||
+        HIWORD(found) != DC_HASDEFID)
+        return 0;
+    int id = (short)LOWORD(found);
+    const DriverControl *button = w.Control(id);
+    if (id == IDCANCEL || button == nullptr || button->text == "Annuler" ||
+        button->text == "Cancel")
+        return 0;
+    return id;
+}
+
 struct Player {
     HANDLE process;
     DWORD processId;
+    double startMs;
     double deadlineMs;
+    const DriverRun *run;
+    const std::vector<DriverStep> *steps;
+    DriverResult *result;
     Gate gate;
     std::set<HWND> seen;      /* the program's windows met and still there */
+    size_t next = 0;          /* the first step not met yet */
+    int numbered = 0;         /* windows written in the transcript */
+    int current = 0;          /* the window whose step is being played */
+    bool stopped = false;     /* the run ends: the program was ended */
 
     bool Ended() const { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
     bool TimedOut() const { return NowMs() >= deadlineMs; }
+
+    /* A failure of the run. Playing on, the run goes on unless it is fatal
+       (a time-out); otherwise the program is ended there. */
+    void Fail(const std::string &why, bool fatal)
+    {
+        result->failures.push_back(why);
+        if (result->failure.empty())
+            result->failure = why;
+        if (run->playOn && !fatal)
+            return;
+        stopped = true;
+        TerminateProcess(process, 255);
+        WaitForSingleObject(process, 5000);
+    }
+
+    /* What Stop says when a window that was not met shows. */
+    static constexpr const char *interrupted = "another window showed first";
 
     /* Why to stop waiting on the program at window: empty to go on. A
        wait for a text or a percentage also ends when another window shows
@@ -48,7 +98,7 @@ struct Player {
     {
         for (HWND other : otherWindows ? VisibleWindows(processId) : std::vector<HWND>())
             if (seen.count(other) == 0)
-                return "another window showed first: " + Quote(CaptionOf(other));
+                return std::string(interrupted) + ": " + Quote(CaptionOf(other));
         if (!IsWindow(window) || Ended())
             return "the window closed";
         if (TimedOut())
@@ -68,6 +118,43 @@ struct Player {
     bool Settle(HWND window, std::string *why)
     {
         return gate.Settle(window, [&] { return Stop(window, false); }, why);
+    }
+
+    /* The next step the window matches, passing over optional ones;
+       steps->size() when none. */
+    size_t Match(const DriverWindow &window) const
+    {
+        for (size_t j = next; j < steps->size(); j++) {
+            if (Matches((*steps)[j], window))
+                return j;
+            if (!(*steps)[j].optional)
+                break;
+        }
+        return steps->size();
+    }
+
+    /* Playing on, a wait that another window interrupts: the windows no
+       step expects are met (photographed and answered) and the wait goes
+       on; false when one that a step expects came, or one closed first. */
+    bool MeetInterruptions()
+    {
+        for (HWND other : VisibleWindows(processId)) {
+            if (seen.count(other) != 0)
+                continue;
+            std::string unsettled;
+            Settle(other, &unsettled);
+            if (!IsWindow(other) || !IsWindowVisible(other))
+                continue;
+            if (Match(Snapshot(other, VisibleWindows(processId), startMs)) != steps->size())
+                return false;
+            int interrupted = current;
+            Meet(other, VisibleWindows(processId));
+            current = interrupted;
+            if (stopped)
+                return false;
+            result->transcript += Format("back to window %d\n", current);
+        }
+        return true;
     }
 
     /* Runs one action; false with *why set when it cannot be done. Input
@@ -149,11 +236,18 @@ struct Player {
                 *why = Format("no control %d", action.id);
                 return false;
             }
-            gate.Await(action.kind == DriverAction::WaitText ? GATE_TEXT : GATE_PERCENT, holder,
-                       action.id, action.number, action.text);
-            bool ok = AwaitHold(holder, why);
-            *note = "read " + Quote(ControlText(control));
-            return ok;
+            for (;;) {
+                gate.Await(action.kind == DriverAction::WaitText ? GATE_TEXT : GATE_PERCENT,
+                           holder, action.id, action.number, action.text);
+                bool ok = AwaitHold(holder, why);
+                /* Playing on, a window that interrupts the wait is met
+                   as the user meets it, and the wait goes on. */
+                if (ok || !run->playOn || why->rfind(interrupted, 0) != 0 ||
+                    !MeetInterruptions()) {
+                    *note = "read " + Quote(ControlText(control));
+                    return ok;
+                }
+            }
         }
         case DriverAction::Shot:
             if (!Settle(window, why))
@@ -172,6 +266,98 @@ struct Player {
             return true;
         }
         return false;
+    }
+
+    /* Runs the actions on window, writing each in its record and the
+       transcript; false at the first that cannot be done. */
+    bool Play(HWND window, DriverWindow *snapshot, const std::vector<DriverAction> &actions)
+    {
+        for (const DriverAction &action : actions) {
+            std::string note;
+            std::string why;
+            bool ok = Do(window, action, &note, &why);
+            std::string done = DescribeAction(action);
+            if (!note.empty())
+                done += " (" + note + ")";
+            snapshot->actionsDone.push_back(done);
+            result->transcript += Format("  %.0f ms: ", NowMs() - startMs) + done + "\n";
+            if (!ok) {
+                result->transcript += "  " + why + "\n";
+                Fail(why + " in " + DescribeAction(action) + " on " + Quote(snapshot->caption),
+                     why == "time-out");
+                return false;
+            }
+        }
+        return true;
+    }
+
+    /* A window no step expects fails the run. Playing on, it is
+       photographed while the program is held there, then answered as a
+       user who wants the installation to go on answers it. */
+    void Unexpected(HWND window, DriverWindow *snapshot)
+    {
+        result->transcript += "  unexpected\n";
+        Fail("unexpected window " + Quote(snapshot->caption) +
+                 (snapshot->messageBox ? " saying " + Quote(snapshot->text) : std::string()),
+             false);
+        if (stopped)
+            return;
+        std::vector<DriverAction> answer;
+        if (!run->shots.empty()) {
+            DriverAction shot;
+            shot.kind = DriverAction::Shot;
+            shot.text = Format("%s\\unexpected-%02d.bmp", run->shots.c_str(), current);
+            answer.push_back(shot);
+        }
+        int button = GoOnButton(*snapshot);
+        if (button != 0) {
+            DriverAction press;
+            press.kind = DriverAction::Press;
+            press.id = button;
+            answer.push_back(press);
+        }
+        Play(window, snapshot, answer);
+    }
+
+    /* Meets a window that shows: reads it once drawn, then plays the next
+       step it matches, or else fails the run as unexpected. */
+    void Meet(HWND window, const std::vector<HWND> &visible)
+    {
+        std::string &transcript = result->transcript;
+        seen.insert(window);
+        /* read once drawn, and while it cannot change */
+        std::string unsettled;
+        if (!Settle(window, &unsettled) && !IsWindow(window)) {
+            transcript += Format("a window (%p) closed before it could be read\n", (void *)window);
+            return;
+        }
+        DriverWindow snapshot = Snapshot(window, visible, startMs);
+        gate.Meet(window);
+        if (!IsWindow(window) || !IsWindowVisible(window)) {
+            /* Hidden or destroyed between the listing and the reading
+               (a progress dialog that goes as it is seen): what was read
+               of it may be half its controls, so it is not judged. */
+            transcript += Format("a window (%p) closed before it could be read\n", (void *)window);
+            return;
+        }
+        current = ++numbered;
+        size_t slot = result->windows.size();
+        result->windows.push_back(snapshot);
+        transcript += Describe(snapshot, current);
+
+        size_t found = Match(snapshot);
+        if (found == steps->size()) {
+            Unexpected(window, &snapshot);
+        } else {
+            next = found + 1;
+            transcript += Format("  matches step %d: ", (int)found + 1) +
+                          DescribeStep((*steps)[found]) + "\n";
+            if (Play(window, &snapshot, (*steps)[found].actions))
+                snapshot.answeredMs = NowMs() - startMs;
+        }
+        result->windows[slot] = snapshot;
+        if (!stopped)
+            gate.Release();
     }
 };
 
@@ -197,6 +383,7 @@ DriverResult DriverPlay(const DriverRun &run, const std::vector<DriverStep> &ste
                         CREATE_SUSPENDED, NULL, directory.empty() ? NULL : directory.c_str(),
                         &startup, &process)) {
         result.failure = Format("cannot start the program (error %lu)", GetLastError());
+        result.failures.push_back(result.failure);
         transcript += "failure: " + result.failure + "\n";
         return result;
     }
@@ -204,13 +391,18 @@ DriverResult DriverPlay(const DriverRun &run, const std::vector<DriverStep> &ste
     Player player;
     player.process = process.hProcess;
     player.processId = process.dwProcessId;
+    player.startMs = startMs;
     player.deadlineMs = startMs + run.timeoutMs;
+    player.run = &run;
+    player.steps = &steps;
+    player.result = &result;
     std::string gateDll = run.gate.empty() ? GateBesideThisProgram() : run.gate;
     if (!player.gate.Place(process.dwProcessId, process.dwThreadId, gateDll, &result.failure)) {
         TerminateProcess(process.hProcess, 255);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
         player.gate.Remove();
+        result.failures.push_back(result.failure);
         transcript += "failure: " + result.failure + "\n";
         return result;
     }
@@ -218,91 +410,19 @@ DriverResult DriverPlay(const DriverRun &run, const std::vector<DriverStep> &ste
     CloseHandle(process.hThread);
 
     std::set<HWND> &seen = player.seen;
-    size_t next = 0;
-    bool failed = false;
-
-    auto fail = [&](const std::string &why) {
-        result.failure = why;
-        failed = true;
-        TerminateProcess(process.hProcess, 255);
-        WaitForSingleObject(process.hProcess, 5000);
-    };
-
-    while (!failed) {
+    while (!player.stopped) {
         bool ended = player.Ended();
         std::vector<HWND> visible = VisibleWindows(process.dwProcessId);
         for (auto it = seen.begin(); it != seen.end();)
             it = IsWindow(*it) ? std::next(it) : seen.erase(it);
 
         for (HWND window : visible) {
-            if (failed || seen.count(window) != 0)
-                continue;
-            seen.insert(window);
-            /* read once drawn, and while it cannot change */
-            std::string unsettled;
-            if (!player.Settle(window, &unsettled) && !IsWindow(window)) {
-                transcript += Format("a window (%p) closed before it could be read\n",
-                                     (void *)window);
-                continue;
-            }
-            DriverWindow snapshot = Snapshot(window, visible, startMs);
-            player.gate.Meet(window);
-            if (!IsWindow(window) || !IsWindowVisible(window)) {
-                /* Hidden or destroyed between the listing and the reading
-                   (a progress dialog that goes as it is seen): what was read
-                   of it may be half its controls, so it is not judged. */
-                transcript += Format("a window (%p) closed before it could be read\n",
-                                     (void *)window);
-                continue;
-            }
-            int number = (int)result.windows.size() + 1;
-            transcript += Describe(snapshot, number);
-
-            /* The next step that matches, passing over optional ones. */
-            size_t found = steps.size();
-            for (size_t j = next; j < steps.size(); j++) {
-                if (Matches(steps[j], snapshot)) {
-                    found = j;
-                    break;
-                }
-                if (!steps[j].optional)
-                    break;
-            }
-            if (found == steps.size()) {
-                result.windows.push_back(snapshot);
-                transcript += "  unexpected\n";
-                fail("unexpected window " + Quote(snapshot.caption) +
-                     (snapshot.messageBox ? " saying " + Quote(snapshot.text) : std::string()));
+            if (player.stopped)
                 break;
-            }
-            next = found + 1;
-            transcript += Format("  matches step %d: ", (int)found + 1) + DescribeStep(steps[found]) +
-                          "\n";
-
-            for (const DriverAction &action : steps[found].actions) {
-                std::string note;
-                std::string why;
-                bool ok = player.Do(window, action, &note, &why);
-                std::string done = DescribeAction(action);
-                if (!note.empty())
-                    done += " (" + note + ")";
-                snapshot.actionsDone.push_back(done);
-                transcript += Format("  %.0f ms: ", NowMs() - startMs) + done + "\n";
-                if (!ok) {
-                    transcript += "  " + why + "\n";
-                    result.windows.push_back(snapshot);
-                    fail(why + " in " + DescribeAction(action) + " on " +
-                         Quote(snapshot.caption));
-                    break;
-                }
-            }
-            if (failed)
-                break;
-            snapshot.answeredMs = NowMs() - startMs;
-            result.windows.push_back(snapshot);
-            player.gate.Release();
+            if (seen.count(window) == 0)
+                player.Meet(window, visible);
         }
-        if (failed)
+        if (player.stopped)
             break;
         /* A hold for a window met meanwhile (the program looked just before
            the scripted user did) is let go; one for a window not met yet
@@ -312,10 +432,9 @@ DriverResult DriverPlay(const DriverRun &run, const std::vector<DriverStep> &ste
             player.gate.Release();
 
         if (ended) {
-            for (size_t j = next; j < steps.size(); j++) {
+            for (size_t j = player.next; j < steps.size(); j++) {
                 if (!steps[j].optional) {
-                    result.failure = "the program ended before " + DescribeStep(steps[j]);
-                    failed = true;
+                    player.Fail("the program ended before " + DescribeStep(steps[j]), false);
                     break;
                 }
             }
@@ -323,7 +442,7 @@ DriverResult DriverPlay(const DriverRun &run, const std::vector<DriverStep> &ste
         }
         if (player.TimedOut()) {
             std::string waited = "the program to end";
-            for (size_t j = next; j < steps.size(); j++) {
+            for (size_t j = player.next; j < steps.size(); j++) {
                 if (!steps[j].optional) {
                     waited = DescribeStep(steps[j]);
                     break;
@@ -334,7 +453,7 @@ DriverResult DriverPlay(const DriverRun &run, const std::vector<DriverStep> &ste
                 others += (others.empty() ? "" : ", ") + Quote(CaptionOf(window));
             if (!others.empty())
                 transcript += "still visible: " + others + "\n";
-            fail("time-out waiting for " + waited);
+            player.Fail("time-out waiting for " + waited, true);
             break;
         }
         Sleep((DWORD)run.pollMs);
@@ -344,11 +463,11 @@ DriverResult DriverPlay(const DriverRun &run, const std::vector<DriverStep> &ste
     CloseHandle(process.hProcess);
     transcript += Format("held %ld times\n", player.gate.shared->holds);
     player.gate.Remove();
-    result.ok = !failed;
+    result.ok = result.failures.empty();
     transcript += Format("exit code %lu\n", result.exitCode);
-    if (failed)
-        transcript += "failure: " + result.failure + "\n";
-    else
+    for (const std::string &failure : result.failures)
+        transcript += "failure: " + failure + "\n";
+    if (result.ok)
         transcript += "ok\n";
     return result;
 }
