@@ -365,21 +365,25 @@ TEST(Install, WindowsAreWholeAgainAfterABoxOfTheCopy)
     CreateDirectoryA(inst.c_str(), NULL);
     CreateDirectoryA((inst + "\\BLOQUE").c_str(), NULL);   /* a directory in the way */
 
-    /* The user's side, once the box is answered and the copy goes on. */
+    /* The user's side, once the box is answered and the copy goes on: a
+       click on the backdrop, and one on Annuler a little later in the copy,
+       as a hand would take its time to move. */
     RECT dialogRect = {};
-    DriverAction clicks = Call([&] {
-        HWND progress = FindWindowA("#32770", kTitle);
-        GetWindowRect(progress, &dialogRect);
+    DriverAction backdropClick = Call([&] {
+        GetWindowRect(FindWindowA("#32770", kTitle), &dialogRect);
         DriverClickAt(20, TestScreenHeight() - 20);
+    });
+    DriverAction cancelClick = Call([&] {
         RECT button;
-        GetWindowRect(DriverChild(progress, IDC_PROGRESS_CANCEL), &button);
+        GetWindowRect(DriverChild(FindWindowA("#32770", kTitle), IDC_PROGRESS_CANCEL), &button);
         DriverClickAt((button.left + button.right) / 2, (button.top + button.bottom) / 2);
     });
     DriverResult r = TestPlayProgram(
         dir + "\\SETUP.EXE", dir,
         { ExpectBackdrop(), InstallTo(inst), ExpectProgress(),
           Expect("Ne peut ouvrir", { Press(IDOK), WaitPercent(IDC_PROGRESS_FILE_TEXT, 1), Shot(shot),
-                                     clicks }),
+                                     backdropClick, WaitPercent(IDC_PROGRESS_FILE_TEXT, 3),
+                                     cancelClick }),
           Closing(kCancelled) },
         120000);
     ASSERT_TRUE(r.ok) << r.failure;
