@@ -49,6 +49,15 @@ set_source_files_properties(resources/setup.rc PROPERTIES
 # signature is padded to (so removing a signature gives back these bytes).
 set(TAV_PATH_MAPS -ffile-prefix-map=${PROJECT_SOURCE_DIR}/= -ffile-prefix-map=${PROJECT_BINARY_DIR}/=)
 
+# Windows calls a 32-bit program's window and dialog procedures with the stack
+# aligned to 4 bytes only, while GCC assumes 16: told so, it realigns a frame
+# whose locals need 8 (the picture's verdict, with its 64-bit figures) instead
+# of leaving them misaligned.
+set(TAV_STACK)
+if(TAV_ARCH STREQUAL "i686")
+  set(TAV_STACK -mincoming-stack-boundary=2)
+endif()
+
 # A SETUP.EXE named OUTPUT.EXE, on a core library of its own; OPTIONS go to
 # every C++ compile of both, SOURCES are linked in besides.
 function(tav_setup_program target output core)
@@ -56,14 +65,15 @@ function(tav_setup_program target output core)
   add_library(${core} STATIC ${TAV_PORTABLE_SOURCES} ${TAV_WINDOWS_SOURCES})
   target_include_directories(${core} PUBLIC ${PROJECT_SOURCE_DIR})
   target_compile_options(${core} PRIVATE ${TAV_WARNINGS} -fno-exceptions -fno-rtti ${TAV_PATH_MAPS}
-    ${P_OPTIONS})
+    ${TAV_STACK} ${P_OPTIONS})
 
   add_executable(${target} WIN32 setup/main.cpp resources/setup.rc ${P_SOURCES})
   set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output} SUFFIX .EXE
     RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR} ${TAV_GENERATED})
   target_compile_options(${target} PRIVATE
-    $<$<COMPILE_LANGUAGE:CXX>:${TAV_WARNINGS} -fno-exceptions -fno-rtti ${TAV_PATH_MAPS} ${P_OPTIONS}>)
+    $<$<COMPILE_LANGUAGE:CXX>:${TAV_WARNINGS} -fno-exceptions -fno-rtti ${TAV_PATH_MAPS} ${TAV_STACK}
+    ${P_OPTIONS}>)
   # Static: the program needs no DLL beyond the system's own.
   target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++ -mwindows
     -Wl,--no-insert-timestamp -s)
