@@ -124,8 +124,9 @@ tav_wine_test(driver_tests
 add_dependencies(driver_tests dialogbed userdriver)
 
 # The installation itself: directory, copy, progress, registration, shortcuts.
-# A copy of 2.5 GiB among them.
-tav_wine_test(install_tests FRESH TIMEOUT 600
+# A copy of 2.5 GiB among them, which a loaded machine can make last 25
+# minutes: every other test's run ends on its own limit long before.
+tav_wine_test(install_tests FRESH TIMEOUT 1800
   SOURCES
     tests/e2e/install_test.cpp
   LIBRARIES e2esupport)
