@@ -95,7 +95,8 @@ for i in $(seq "$runs"); do
             echo "copy screenshot taken at \"${read:-nothing read}\" %, not between 40 and 99" >>"$out"
             status=1
         fi
-        [ $status -eq 0 ] && verdict="passed" || verdict="FAILED: $(grep -m1 -E '^failure:|differ|not between' "$out" || echo "exit $status")"
+        [ $status -eq 0 ] && verdict="passed, copy photographed at $read %" ||
+            verdict="FAILED: $(grep -m1 -E '^failure:|differ|not between' "$out" || echo "exit $status")"
     else
         run $pin ctest --test-dir "$test_build" ${only:+-R "$only"} >"$out" 2>&1 || status=$?
         [ $status -eq 0 ] && verdict="passed" ||
