@@ -155,7 +155,7 @@ if(TAV_SETUPCHECK)
       COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/sample/rehearsal_test.py ${case}
               ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR} ${WINEBED_DIR} ${TAV_SETUPCHECK})
     set_tests_properties(rehearsal.${case} PROPERTIES
-      FIXTURES_REQUIRED winebed FIXTURES_SETUP reports RESOURCE_LOCK winebed TIMEOUT 300)
+      FIXTURES_REQUIRED winebed FIXTURES_SETUP reports RESOURCE_LOCK winebed TIMEOUT 1800)
   endforeach()
   add_test(NAME rehearsal.report
     COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/sample/report_test.py
@@ -179,7 +179,7 @@ add_test(NAME sample.signed
   COMMAND ${PROJECT_SOURCE_DIR}/tests/release/signed_sample.sh
           ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR} ${WINEBED_DIR} ${TAV_SETUPCHECK})
 set_tests_properties(sample.signed PROPERTIES
-  FIXTURES_REQUIRED winebed RESOURCE_LOCK winebed TIMEOUT 300)
+  FIXTURES_REQUIRED winebed RESOURCE_LOCK winebed TIMEOUT 1800)
 
 # Real faults: full disks, read-only media, files held by others. The small
 # file systems are mounted with the test bed (this needs root or sudo).

@@ -386,8 +386,7 @@ TEST(Install, WindowsAreWholeAgainAfterABoxOfTheCopy)
           Expect("Ne peut ouvrir", { Press(IDOK), WaitPercent(IDC_PROGRESS_FILE_TEXT, 1), Shot(shot),
                                      backdropClick, WaitPercent(IDC_PROGRESS_FILE_TEXT, 3),
                                      cancelClick }),
-          Closing(kCancelled) },
-        120000);
+          Closing(kCancelled) });
     ASSERT_TRUE(r.ok) << r.failure;
     long long partial = TestFileSize(inst + "\\GROS.DAT");
     EXPECT_GE(partial, 0);

@@ -109,7 +109,7 @@ DriverResult TestPlay(const std::string &dir, const std::vector<DriverStep> &ste
                       const std::string &cwd = "", const char *program = kShippedProgram);
 /* The same for any program. */
 DriverResult TestPlayProgram(const std::string &program, const std::string &cwd,
-                             const std::vector<DriverStep> &steps, int timeoutMs = 120000);
+                             const std::vector<DriverStep> &steps, int timeoutMs = 300000);
 
 DriverStep Expect(const std::string &match, std::vector<DriverAction> actions = {},
                   const std::string &className = "", bool optional = false);

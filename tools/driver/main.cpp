@@ -87,7 +87,7 @@ int main(void)
         return Usage();
     std::string program, directory, scenario, transcript, shots;
     bool playOn = false;
-    int timeout = 600000;
+    int timeout = 1800000;
     int poll = 5;
     /* The arguments are taken as UTF-8 first, so the system's array is freed
        on every path. */
