@@ -287,6 +287,7 @@ def value_program(key, name, value):
     """How a registry value the installation writes names a program: "path"
     when the value is the program's path, "command" when it is a command
     line, None when it names none."""
+    key = unviewed(key)
     if key.startswith("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\") and name == "":
         return "path"
     if key.startswith("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") \
