@@ -24,8 +24,10 @@ cmake --build "$test_build" -j2 >/dev/null
 
 build="$test_build"
 bed="$build/demo"
-if [ "$test_arch" != i686 ]; then
-    echo "Note: this kernel cannot run 32-bit Wine; the installation runs the x86_64 build of the same sources."
+if [ "$test_arch" = x86_64 ]; then
+    echo "Note: the installation runs the x86_64 build of the same sources (a kernel without 32-bit Wine, or TAV_TEST_ARCH=x86_64)."
+elif [ "$test_arch" = wow64 ]; then
+    echo "Note: SETUP.EXE runs in a 64-bit prefix, as a 32-bit program on 64-bit Windows (TAV_TEST_ARCH=wow64)."
 fi
 scenario=tools/accept-all.scenario
 if [ -z "$dist" ]; then

@@ -12,8 +12,10 @@ add_subdirectory(/usr/src/googletest ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FR
 set(TAV_TEST_LINK -static -static-libgcc -static-libstdc++)
 
 # The prefix is made once, when the tests are built, and reused.
+set(TAV_TEST_MACHINE "${TAV_ARCH}" CACHE STRING
+  "The machine the tests play: i686, x86_64, or wow64 (the i686 programs in a 64-bit prefix)")
 add_custom_command(OUTPUT ${WINEBED_DIR}/pristine/files.list
-  COMMAND ${WINEBED} prepare ${WINEBED_DIR}
+  COMMAND ${CMAKE_COMMAND} -E env TAV_TEST_ARCH=${TAV_TEST_MACHINE} ${WINEBED} prepare ${WINEBED_DIR}
   COMMENT "Creating the Wine prefix of the tests")
 add_custom_target(wineprefix ALL DEPENDS ${WINEBED_DIR}/pristine/files.list)
 

@@ -6,12 +6,14 @@ registry values written. Below a shortcut or a registry value, a line
 beginning with "MISSING" names the program or file it points at that is not
 on the machine after the installation.
 
-    receipt.py BED DIST [PLAN]
+    receipt.py [--wow64] BED DIST [PLAN]
 
 BED is the test bed whose prefix was installed into from its pristine state,
 DIST the distribution directory. PLAN, a file holding setupcheck's plan of
 the same installation, tells which source each file is expected to be a copy
-of when several files of the distribution are alike. Exit code 1 when an
+of when several files of the distribution are alike. --wow64: the program was
+a 32-bit one in a 64-bit prefix, which reads the 32-bit registry view
+(Software\Wow6432Node) and whose System32 is SysWOW64. Exit code 1 when an
 installed file equals no file of the distribution, or when something the
 installation points at is missing.
 """
@@ -21,8 +23,8 @@ import struct
 import sys
 
 WATCHED = [
-    r"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tavelin\.exe",
-    r"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\.*",
+    r"Software\\(Wow6432Node\\)?Microsoft\\Windows\\CurrentVersion\\App Paths\\Tavelin\.exe",
+    r"Software\\(Wow6432Node\\)?Microsoft\\Windows\\CurrentVersion\\Uninstall\\.*",
     r"Software\\Classes\\txtfile\\shell\\(open|print)\\command",
     r"Software\\Classes\\\..*",
 ]
@@ -73,13 +75,36 @@ def registry(directory):
             **read_reg(os.path.join(directory, "user.reg"))}
 
 
-def folders(bed):
+def view(key, wow64):
+    """Where a key of HKEY_LOCAL_MACHINE\\Software that a program reads lies:
+    for a 32-bit program on 64-bit Windows, under Software\\Wow6432Node."""
+    return "Software\\Wow6432Node" + key[len("Software"):] if wow64 else key
+
+
+def unviewed(key):
+    """The key as the program names it, without Wow6432Node."""
+    return re.sub(r"^Software\\Wow6432Node\\", r"Software\\", key, flags=re.I)
+
+
+def is_wow64(bed, program):
+    """Whether the program, run in the bed's prefix, is a 32-bit program on
+    64-bit Windows: a PE32 file in a 64-bit prefix."""
+    with open(os.path.join(bed, "prefix", "system.reg"), encoding="utf-8", errors="replace") as f:
+        win64 = "#arch=win64" in f.read(4096)
+    with open(program, "rb") as f:
+        head = f.read(4096)
+    pe = struct.unpack_from("<I", head, 0x3C)[0]
+    return win64 and struct.unpack_from("<H", head, pe + 4)[0] == 0x14C
+
+
+def folders(bed, wow64=False):
     """The folders of the prefix that the program and the plan start from."""
     now = registry(os.path.join(bed, "prefix"))
     shell = now.get(SHELL_FOLDERS, {})
+    current = view(r"Software\Microsoft\Windows\CurrentVersion", wow64)
     return {
         "windows": now.get(r"Software\Microsoft\Windows NT\CurrentVersion", {}).get("SystemRoot", ""),
-        "program-files": now.get(r"Software\Microsoft\Windows\CurrentVersion", {}).get("ProgramFilesDir", ""),
+        "program-files": now.get(current, {}).get("ProgramFilesDir", ""),
         "programs": shell.get("Programs", ""),
         "desktop": shell.get("Desktop", ""),
     }
@@ -210,11 +235,12 @@ class Pointed:
     """Finds what a shortcut or a registry value points at, on the machine
     of a prefix, as Windows would find it."""
 
-    def __init__(self, drives, found):
+    def __init__(self, drives, found, wow64=False):
         self.drives = drives
         self.variables = {"SYSTEMROOT": found["windows"], "WINDIR": found["windows"],
                           "PROGRAMFILES": found["program-files"]}
-        self.search = [found["windows"] + "\\system32", found["windows"]]
+        system = "\\syswow64" if wow64 else "\\system32"
+        self.search = [found["windows"] + system, found["windows"]]
 
     def expand(self, text):
         return re.sub(r"%([^%]+)%", lambda m: self.variables.get(m.group(1).upper(), m.group(0)),
@@ -261,6 +287,7 @@ def value_program(key, name, value):
     """How a registry value the installation writes names a program: "path"
     when the value is the program's path, "command" when it is a command
     line, None when it names none."""
+    key = unviewed(key)
     if key.startswith("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\") and name == "":
         return "path"
     if key.startswith("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") \
@@ -272,18 +299,19 @@ def value_program(key, name, value):
     return None
 
 
-def receipt(bed, dist, plan_text=""):
+def receipt(bed, dist, plan_text="", wow64=False):
     """The receipt's text, whether every file equals a file of dist, and
     what the installation points at and is missing, each with what names it."""
     bed = os.path.realpath(bed)
     prefix = os.path.join(bed, "prefix")
     drives = Drives(prefix)
     now, before = registry(prefix), registry(os.path.join(bed, "pristine"))
-    install_dir = now.get(r"Software\Microsoft\Windows\CurrentVersion\App Paths\Tavelin.exe", {}).get("")
+    app_path = r"Software\Microsoft\Windows\CurrentVersion\App Paths\Tavelin.exe"
+    install_dir = now.get(app_path, now.get(view(app_path, wow64), {})).get("")
     if install_dir and install_dir.endswith("\\Tavelin.exe"):
         install_dir = install_dir[:-len("\\Tavelin.exe")]
     paths = added(bed, drives, install_dir)
-    pointed = Pointed(drives, folders(bed))
+    pointed = Pointed(drives, folders(bed, wow64), wow64)
     missing = []
 
     def mark(what, name, where):
@@ -362,14 +390,17 @@ def receipt(bed, dist, plan_text=""):
     return "\n".join(out) + "\n", all_equal, missing
 
 
-def main(bed, dist, plan=None):
+def main(bed, dist, plan=None, wow64=False):
     plan_text = open(plan, encoding="utf-8").read() if plan else ""
-    text, all_equal, missing = receipt(bed, dist, plan_text)
+    text, all_equal, missing = receipt(bed, dist, plan_text, wow64)
     sys.stdout.write(text)
     return 0 if all_equal and not missing else 1
 
 
 if __name__ == "__main__":
-    if len(sys.argv) not in (3, 4):
+    args = sys.argv[1:]
+    wow64 = args[:1] == ["--wow64"]
+    args = args[1:] if wow64 else args
+    if len(args) not in (2, 3):
         sys.exit(__doc__)
-    sys.exit(main(*sys.argv[1:]))
+    sys.exit(main(*args, wow64=wow64))

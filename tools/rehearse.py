@@ -97,11 +97,11 @@ def play(bed, userdriver, program, scenario, shots):
     return run.returncode == 0, written, seconds
 
 
-def plan(bed, setupcheck, script, stage):
+def plan(bed, setupcheck, script, stage, wow64=False):
     """setupcheck's exit code, plan for the machine of the prefix, and
     diagnostics."""
-    found = receipt.folders(bed)
-    options = ["--current-dir", winpath(stage)]
+    found = receipt.folders(bed, wow64)
+    options = ["--current-dir", winpath(stage)] + (["--wow64"] if wow64 else [])
     for name in ("windows", "program-files", "programs", "desktop"):
         if found[name]:
             options += ["--" + (name + "-dir" if name == "windows" else name), found[name]]
@@ -208,8 +208,10 @@ def main():
         return 0
     played, written, seconds = play(a.bed, a.userdriver, program, a.scenario, a.shots)
     run = transcript.read(written) if written is not None else None
-    checked, planned, diagnostics = plan(a.bed, a.setupcheck, script, a.stage)
-    done, all_equal, missing = receipt.receipt(a.bed, a.stage, planned)
+    # A PE32 SETUP.EXE in a 64-bit prefix: a 32-bit program on 64-bit Windows.
+    wow64 = receipt.is_wow64(a.bed, program)
+    checked, planned, diagnostics = plan(a.bed, a.setupcheck, script, a.stage, wow64)
+    done, all_equal, missing = receipt.receipt(a.bed, a.stage, planned, wow64)
     found = causes(played, run, checked, planned, done, all_equal, missing, diagnostics)
     agreed = len(sections(planned)) if planned else 0
 
@@ -236,7 +238,7 @@ def main():
 
     r = report.Rehearsal()
     r.dist, r.script, r.setup_exe = a.dist, script, program
-    r.wine = subprocess.run([os.path.join(HERE, "winebed.sh"), "describe"], capture_output=True,
+    r.wine = subprocess.run([os.path.join(HERE, "winebed.sh"), "describe", a.bed], capture_output=True,
                             text=True).stdout.strip()
     r.date = datetime.datetime.now().astimezone().strftime("%Y-%m-%d %H:%M %Z")
     r.causes, r.diagnostics, r.run, r.shots = found, diagnostics, run, a.shots

@@ -3,9 +3,9 @@
 # Xvfb when there is no display; a pristine copy of the prefix's registry and
 # a list of its files, restored before each end-to-end test.
 #
-#   winebed.sh arch                 prints i686 or x86_64: what this machine's Wine runs
-#                                   (or TAV_TEST_ARCH, when set)
-#   winebed.sh describe             prints the Wine version and the kind of prefix
+#   winebed.sh arch                 prints the machine the tests play: i686 or x86_64,
+#                                   what this machine's Wine runs, or TAV_TEST_ARCH
+#   winebed.sh describe [DIR]       prints the Wine version and the kind of prefix (of DIR's)
 #   winebed.sh prepare DIR          creates DIR/prefix if missing
 #   winebed.sh start DIR            starts Xvfb if needed (and the prefix's wineserver)
 #   winebed.sh run DIR PROGRAM ...  runs a Windows program; TAV_FRESH=1 restores the prefix first
@@ -22,13 +22,24 @@ wine32_runs() {
     [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
-# TAV_TEST_ARCH=x86_64 makes a machine that runs both take the 64-bit form,
-# to try what machines without 32-bit emulation run.
+# The machines a bed can be:
+#   i686    a 32-bit prefix (WINEARCH=win32): 32-bit Windows
+#   wow64   a 64-bit prefix (WINEARCH=win64) running the 32-bit programs: a
+#           32-bit program on 64-bit Windows, as most users run SETUP.EXE
+#   x86_64  a 64-bit prefix running 64-bit programs, for kernels that cannot
+#           run 32-bit programs
+# TAV_TEST_ARCH names one; by default i686 where 32-bit Wine runs, else x86_64.
 wine_arch() {
     case "${TAV_TEST_ARCH:-}" in
     i686 | x86_64) echo "$TAV_TEST_ARCH" ;;
+    wow64)
+        if ! wine32_runs; then
+            echo "winebed.sh: TAV_TEST_ARCH=wow64 needs 32-bit Wine, which this kernel cannot run" >&2
+            exit 2
+        fi
+        echo wow64 ;;
     "") if wine32_runs; then echo i686; else echo x86_64; fi ;;
-    *) echo "winebed.sh: TAV_TEST_ARCH must be i686 or x86_64" >&2; exit 2 ;;
+    *) echo "winebed.sh: TAV_TEST_ARCH must be i686, wow64 or x86_64" >&2; exit 2 ;;
     esac
 }
 
@@ -36,13 +47,24 @@ if [ "$command" = arch ]; then
     wine_arch
     exit 0
 fi
+
+# A bed keeps the machine it was first made for (DIR/machine), whatever the
+# environment of the commands that use it later.
+bed_arch() {
+    if [ -f "$1/machine" ]; then cat "$1/machine"; else wine_arch; fi
+}
+
+describe() {
+    case "$1" in
+    i686) echo "$(/usr/lib/wine/wine --version), 32-bit prefix (win32)" ;;
+    wow64) echo "$(/usr/lib/wine/wine --version), 64-bit prefix (win64), 32-bit programs (WOW64)" ;;
+    *) echo "$(/usr/lib/wine/wine64 --version), 64-bit prefix (win64)" ;;
+    esac
+}
+
 if [ "$command" = describe ]; then
     # What the figures of a run were taken with.
-    if [ "$(wine_arch)" = i686 ]; then
-        echo "$(/usr/lib/wine/wine --version), 32-bit prefix (win32)"
-    else
-        echo "$(/usr/lib/wine/wine64 --version), 64-bit prefix (win64)"
-    fi
+    if [ $# -gt 0 ]; then describe "$(bed_arch "$1")"; else describe "$(wine_arch)"; fi
     exit 0
 fi
 
@@ -61,14 +83,20 @@ export LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8
 # One resource of the bed's own makes it read once.
 export XENVIRONMENT="$dir/Xresources"
 [ -f "$XENVIRONMENT" ] || printf 'winebed.quiet: 1\n' > "$XENVIRONMENT"
-arch=$(wine_arch)
-if [ "$arch" = i686 ]; then
+arch=$(bed_arch "$dir")
+case "$arch" in
+i686)
     export WINEARCH=win32
-    wine=/usr/lib/wine/wine
-else
+    wine=/usr/lib/wine/wine ;;
+wow64)
+    # The 32-bit loader in a 64-bit prefix: SysWOW64, Program Files (x86)
+    # and the 32-bit registry view, as Windows gives a 32-bit program.
     export WINEARCH=win64
-    wine=/usr/lib/wine/wine64
-fi
+    wine=/usr/lib/wine/wine ;;
+*)
+    export WINEARCH=win64
+    wine=/usr/lib/wine/wine64 ;;
+esac
 server=/usr/lib/wine/wineserver
 
 use_display() {
@@ -101,10 +129,14 @@ bed_version=3
 case "$command" in
 prepare)
     if [ "$(cat "$dir/pristine/version" 2>/dev/null)" != "$bed_version" ] ||
+        [ "$(cat "$dir/machine" 2>/dev/null)" != "$arch" ] ||
         [ ! -f "$dir/pristine/files.list" ]; then
         stop_server
         rm -rf "$WINEPREFIX" "$dir/pristine"
-        "$wine" wineboot -i >/dev/null 2>&1 || true
+        echo "$arch" > "$dir/machine"
+        # A 64-bit prefix is made by the 64-bit loader.
+        if [ "$WINEARCH" = win64 ]; then boot=/usr/lib/wine/wine64; else boot="$wine"; fi
+        "$boot" wineboot -i >/dev/null 2>&1 || true
         # Debian's Wine does not find the fonts of fonts-wine where that
         # package puts them: without Marlett the caption buttons are drawn
         # as letters; Tahoma and MS Sans Serif (the bitmap sserife.fon, as

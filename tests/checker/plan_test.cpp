@@ -135,6 +135,42 @@ TEST(CheckerPlan, FollowsTheFolders)
     EXPECT_NE(made.end(), std::find(made.begin(), made.end(), "  E:\\\xC3\x89" "diteurs")) << r.out;
 }
 
+/* A 32-bit program on 64-bit Windows: Program Files (x86), the keys of
+   HKEY_LOCAL_MACHINE\Software redirected to Wow6432Node but for App Paths
+   and the classes, which are shared, and System32 redirected to SysWOW64. */
+TEST(CheckerPlan, FollowsA64BitMachine)
+{
+    Distribution d;
+    d.Write("Tavelin.exe", "MZ");
+    d.Write("Untave.exe", "MZ");
+    d.Write("AIDE.DLL", "MZ");
+    std::string script = "[Installer]\r\nApplication=Tavelin\r\nTitre=T\r\n[Fichiers]\r\n"
+                         "P=Tavelin.exe\r\nU=%Untave.exe\r\nS=%system32\\Aide.dll;AIDE.DLL\r\n"
+                         "[Groupe]\r\nTavelin.lnk=Tavelin.exe\r\n[Enregistrement]\r\nSuffixes=txt\r\n";
+    CheckResult r = d.Check(script, {"--plan", "--wow64"});
+    EXPECT_EQ(0, r.code) << r.err;
+    const std::string dir = "C:\\Program Files (x86)\\Tavelin";
+    EXPECT_NE(std::string::npos, r.out.find("Installation directory: " + dir + "\n")) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find("\n  C:\\windows\\SysWOW64\\Aide.dll  2 bytes")) << r.out;
+    std::vector<std::string> values = PlanSection(r.out, "Registry values written");
+    const char *const expected[] = {
+        "  HKEY_CLASSES_ROOT\\.txt  (default) = txtfile",
+        "  HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\"
+        "Tavelin.exe  (default) = C:\\Program Files (x86)\\Tavelin\\Tavelin.exe",
+        "  HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\"
+        "Uninstall\\Tavelin  DisplayName = Tavelin",
+    };
+    for (const char *line : expected)
+        EXPECT_NE(values.end(), std::find(values.begin(), values.end(), line)) << line << "\n" << r.out;
+
+    /* a program-files directory given wins; without --wow64, System32 */
+    r = d.Check(script, {"--plan", "--wow64", "--program-files", "D:\\Logiciels"});
+    EXPECT_NE(std::string::npos, r.out.find("Installation directory: D:\\Logiciels\\Tavelin\n"));
+    r = d.Check(script, {"--plan"});
+    EXPECT_NE(std::string::npos, r.out.find("\n  C:\\windows\\system32\\Aide.dll  2 bytes")) << r.out;
+    EXPECT_EQ(std::string::npos, r.out.find("Wow6432Node")) << r.out;
+}
+
 /* The installation directory as the Directory dialog makes it of what is
    typed, and only the directories the program makes below it. */
 TEST(CheckerPlan, DirectoriesTheProgramMakes)

@@ -418,4 +418,14 @@ TEST(Complete, EverythingMadeIsReleasedOverAWholeRun)
     counts = TestReadCounts(refused);
     EXPECT_EQ(kTestNothingHeld, counts.held) << "when COM refuses to start";
     EXPECT_EQ(0, counts.made["com"]);
+
+    /* The shell is told once that associations changed, after the last
+       registry write; not when none was written: the commands of the
+       prefix's own end with "%1" quoted already, so the No writes none. */
+    counts = TestReadCounts(whole);
+    EXPECT_EQ(1, counts.made["shell-notifications"]);
+    EXPECT_EQ(0, counts.made["other-shell-notifications"]);
+    EXPECT_EQ(0, counts.made["registry-keys-after-notification"]);
+    for (const std::string &file : { early, refused })
+        EXPECT_EQ(0, TestReadCounts(file).made["shell-notifications"]) << file;
 }

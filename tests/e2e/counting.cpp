@@ -4,8 +4,12 @@
    make and release GDI objects, registry keys and COM initialisations at
    counting versions, and at the process's end it writes what is still held
    and made to the file named by TAV_COUNTS, one "held|made name count" line
-   each. It can also make COM refuse to start (TAV_COM_REFUSE). */
+   each. The shell's SHChangeNotify, which the program looks up with
+   GetProcAddress, is counted the same way: the notifications that
+   associations changed, and the registry keys opened after the last one.
+   It can also make COM refuse to start (TAV_COM_REFUSE). */
 #include <windows.h>
+#include <shlobj.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -15,6 +19,7 @@ namespace {
 
 LONG brushes, memoryDcs, bitmaps, deletedObjects, deletedDcs;
 LONG windowDcs, paints, keys, closedKeys, comInits, comUninits;
+LONG notifications, otherNotifications, keysAtNotification;
 
 decltype(&CreateSolidBrush) realCreateSolidBrush;
 decltype(&CreateCompatibleDC) realCreateCompatibleDC;
@@ -30,6 +35,9 @@ decltype(&RegOpenKeyExA) realRegOpenKeyExA;
 decltype(&RegCloseKey) realRegCloseKey;
 decltype(&CoInitialize) realCoInitialize;
 decltype(&CoUninitialize) realCoUninitialize;
+decltype(&GetProcAddress) realGetProcAddress;
+typedef void(WINAPI *ChangeNotifyFunction)(LONG, UINT, LPCVOID, LPCVOID);
+ChangeNotifyFunction realSHChangeNotify;
 
 /* What a real function gave, counted when it is not null (or not FALSE). */
 template <typename T> T Count(T made, LONG *count)
@@ -135,6 +143,27 @@ void WINAPI CountCoUninitialize(void)
     realCoUninitialize();
 }
 
+/* The one notification Windows asks for after associations change; any
+   other is counted apart. */
+void WINAPI CountSHChangeNotify(LONG event, UINT flags, LPCVOID one, LPCVOID two)
+{
+    if (event == SHCNE_ASSOCCHANGED && flags == SHCNF_IDLIST && one == NULL && two == NULL)
+        InterlockedIncrement(&notifications);
+    else
+        InterlockedIncrement(&otherNotifications);
+    keysAtNotification = keys;
+    realSHChangeNotify(event, flags, one, two);
+}
+
+FARPROC WINAPI CountGetProcAddress(HMODULE module, LPCSTR name)
+{
+    FARPROC found = realGetProcAddress(module, name);
+    if (found == NULL || IS_INTRESOURCE(name) || strcmp(name, "SHChangeNotify") != 0)
+        return found;
+    realSHChangeNotify = (ChangeNotifyFunction)(void (*)(void))found;
+    return (FARPROC)(void (*)(void))CountSHChangeNotify;
+}
+
 struct Patch {
     const char *name;
     void *counter;
@@ -147,7 +176,7 @@ const Patch kPatches[] = {
     PATCH(DeleteObject),     PATCH(DeleteDC),           PATCH(GetDC),
     PATCH(ReleaseDC),        PATCH(BeginPaint),         PATCH(EndPaint),
     PATCH(RegCreateKeyExA),  PATCH(RegOpenKeyExA),      PATCH(RegCloseKey),
-    PATCH(CoInitialize),     PATCH(CoUninitialize),
+    PATCH(CoInitialize),     PATCH(CoUninitialize),     PATCH(GetProcAddress),
 };
 #undef PATCH
 
@@ -205,6 +234,10 @@ void WriteCounts(void)
     fprintf(out, "made memory-dcs %ld\n", memoryDcs);
     fprintf(out, "made registry-keys %ld\n", keys);
     fprintf(out, "made com %ld\n", comInits);
+    fprintf(out, "made shell-notifications %ld\n", notifications);
+    fprintf(out, "made other-shell-notifications %ld\n", otherNotifications);
+    if (notifications + otherNotifications > 0)
+        fprintf(out, "made registry-keys-after-notification %ld\n", keys - keysAtNotification);
     fclose(out);
 }
 

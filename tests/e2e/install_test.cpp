@@ -83,22 +83,26 @@ TEST(Install, TwoFilesCopiedWithTheirTimes)
     EXPECT_EQ(inst + "\\Tavelin.exe", TestRegistryString(HKEY_LOCAL_MACHINE, kAppPaths));
 }
 
-/* A folder of programs other than the prefix's own "C:\Program Files", so
-   that a proposal that does not read it shows. */
+/* The machine's folder of programs for a 32-bit program (Program Files
+   (x86) on 64-bit Windows), then one other than the prefix's own, so that a
+   proposal that does not read it shows. */
 TEST(Install, DirectoryDialogProposesProgramFiles)
 {
-    TestSetRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", "D:\\Logiciels");
     std::string dir = TestDist(Script(""));
-    DriverResult r =
-        TestPlay(dir, { ExpectBackdrop(), ExpectDirectory({ Press(IDC_DIRECTORY_CANCEL) }) });
-    ASSERT_TRUE(r.ok) << r.failure;
-    ASSERT_EQ(2u, r.windows.size());
-    const DriverWindow &d = r.windows[1];
-    ASSERT_NE(nullptr, d.Control(IDC_DIRECTORY_PATH));
-    EXPECT_EQ("D:\\Logiciels\\Tavelin", d.Control(IDC_DIRECTORY_PATH)->text);
-    EXPECT_EQ("Installer Tavelin dans le répertoire:", d.Control(IDC_DIRECTORY_PROMPT)->text);
-    EXPECT_EQ("Cette installation requiert 0 Kb.", d.Control(IDC_DIRECTORY_SIZE)->text);
-    EXPECT_EQ("backdrop", d.owner);
+    for (const std::string &folder : { TestProgramFilesDir(), std::string("D:\\Logiciels") }) {
+        if (folder != TestProgramFilesDir())
+            TestSetRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", folder);
+        DriverResult r =
+            TestPlay(dir, { ExpectBackdrop(), ExpectDirectory({ Press(IDC_DIRECTORY_CANCEL) }) });
+        ASSERT_TRUE(r.ok) << r.failure;
+        ASSERT_EQ(2u, r.windows.size());
+        const DriverWindow &d = r.windows[1];
+        ASSERT_NE(nullptr, d.Control(IDC_DIRECTORY_PATH));
+        EXPECT_EQ(folder + "\\Tavelin", d.Control(IDC_DIRECTORY_PATH)->text);
+        EXPECT_EQ("Installer Tavelin dans le répertoire:", d.Control(IDC_DIRECTORY_PROMPT)->text);
+        EXPECT_EQ("Cette installation requiert 0 Kb.", d.Control(IDC_DIRECTORY_SIZE)->text);
+        EXPECT_EQ("backdrop", d.owner);
+    }
 }
 
 TEST(Install, WithoutProgramFilesDirTheScriptDirectoryStays)
@@ -159,7 +163,7 @@ TEST(Install, CancelEscapeAndCloseBoxEndTheDirectoryDialog)
         EXPECT_EQ(0u, r.exitCode);
         EXPECT_EQ(2u, r.windows.size()) << "no closing message";
     }
-    EXPECT_FALSE(TestExists("C:\\Program Files\\Tavelin"));
+    EXPECT_FALSE(TestExists(TestProgramFilesDir() + "\\Tavelin"));
     EXPECT_EQ("(none)", TestRegistryString(HKEY_LOCAL_MACHINE, kAppPaths));
 }
 
@@ -259,6 +263,7 @@ TEST(Install, EntryForms)
                                       "; un commentaire\r\n"
                                       "\r\n"
                                       "Systeme=%TAVSYS.DLL\r\n"
+                                      "Systeme32=%System32\\TAVSYS32.DLL;TAVSYS.DLL\r\n"
                                       "Profond=a\\b\\f;F.TXT\r\n"
                                       "Vide=VIDE.TXT\r\n"
                                       "Juste=JUSTE.BIN\r\n"
@@ -274,6 +279,11 @@ TEST(Install, EntryForms)
     ASSERT_TRUE(r.ok) << r.failure;
     EXPECT_FILE(inst + "\\x;y", z);
     EXPECT_FILE(TestWindowsDir() + "\\TAVSYS.DLL", sys);
+    EXPECT_FILE(TestSystemDir() + "\\TAVSYS32.DLL", sys);
+    if (TestOnWow64()) {
+        EXPECT_FALSE(TestExists(TestWindowsDir() + "\\Sysnative\\TAVSYS32.DLL"))
+            << "a 32-bit program's System32 is SysWOW64, not the 64-bit System32";
+    }
     EXPECT_FILE(inst + "\\a\\b\\f", f);
     EXPECT_FILE(inst + "\\VIDE.TXT", "");
     EXPECT_FILE(inst + "\\JUSTE.BIN", exact);

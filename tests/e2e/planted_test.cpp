@@ -73,9 +73,9 @@ TEST(PlantedDlls, RunInAProgramThatDoesNotRestrictTheSearchButNeverInSetup)
     ForgetRuns(dir);
 
     /* A whole installation: dialogs, message boxes, COM and the shell's
-       links, the registry. */
+       links, the registry, and the shell told that associations changed. */
     DriverResult setup = TestPlay(dir, { ExpectBackdrop(), InstallTo(dir + "\\inst"),
-                                         ExpectProgress(), Question(IDNO), Closing(kSuccess) });
+                                         ExpectProgress(), Question(IDYES), Closing(kSuccess) });
     for (const char *name : kPlanted)
         TestDeleteRegistryValue(HKEY_CURRENT_USER, kOverrides, name);
     EXPECT_TRUE(setup.ok);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <stdlib.h>
+#include <string.h>
 
 #include <sstream>
 
@@ -151,10 +152,60 @@ void TestExpectFile(const std::string &path, const std::string &bytes)
     EXPECT_TRUE(bytes == got) << path << " differs from its source";
 }
 
-std::string TestRegistryString(HKEY root, const std::string &path, const std::string &name)
+bool TestOnWow64()
+{
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+std::string TestProgramFilesDir()
+{
+    return TestOnWow64() ? "C:\\Program Files (x86)" : "C:\\Program Files";
+}
+
+std::string TestSystemDir()
+{
+    return TestWindowsDir() + (TestOnWow64() ? "\\SysWOW64" : "\\System32");
+}
+
+namespace {
+
+std::string ReadString(HKEY root, const std::string &path, const std::string &name, REGSAM view)
 {
     std::string value;
-    return DriverReadRegistryString(root, path, name, &value) ? value : "(none)";
+    return DriverReadRegistryString(root, path, name, &value, view) ? value : "(none)";
+}
+
+bool StartsWith(const std::string &path, const char *prefix)
+{
+    size_t n = strlen(prefix);
+    return path.size() >= n && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str(),
+                                              (int)n, prefix, (int)n) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+std::string TestRegistryString(HKEY root, const std::string &path, const std::string &name)
+{
+    std::string value = ReadString(root, path, name, 0);
+    if (!TestOnWow64())
+        return value;
+    /* "Registry Keys Affected by WOW64", Windows 7 and later. */
+    std::string where = (root == HKEY_CLASSES_ROOT ? "HKEY_CLASSES_ROOT\\" : "") + path;
+    bool shared = root == HKEY_CLASSES_ROOT || StartsWith(path, "Software\\Classes\\") ||
+                  StartsWith(path, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths");
+    if (shared) {
+        EXPECT_EQ(value, ReadString(root, path, name, KEY_WOW64_64KEY))
+            << where << " is shared: 64-bit programs read what the 32-bit program wrote";
+    } else if (root == HKEY_LOCAL_MACHINE && StartsWith(path, "Software\\") &&
+               value != "(none)") {
+        EXPECT_EQ(value, ReadString(root, "Software\\Wow6432Node\\" + path.substr(9), name,
+                                    KEY_WOW64_64KEY))
+            << where << " of a 32-bit program lies under Software\\Wow6432Node";
+        EXPECT_NE(value, ReadString(root, path, name, KEY_WOW64_64KEY))
+            << where << " is redirected: the 64-bit view does not hold it";
+    }
+    return value;
 }
 
 void TestSetRegistryString(HKEY root, const std::string &path, const std::string &name,

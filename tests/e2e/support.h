@@ -68,8 +68,21 @@ bool TestReadFile(const std::string &path, std::string *bytes);
     } while (0)
 void TestExpectFile(const std::string &path, const std::string &bytes);
 
+/* Whether the tests run as 32-bit programs on 64-bit Windows (the wow64
+   bed), as SETUP.EXE then runs. */
+bool TestOnWow64();
+/* What ProgramFilesDir gives a 32-bit program: "C:\Program Files (x86)"
+   under WOW64, else "C:\Program Files". */
+std::string TestProgramFilesDir();
+/* Where a 32-bit program's Windows\System32 is: SysWOW64 under WOW64 (the
+   file system redirector), else System32. */
+std::string TestSystemDir();
+
 /* A string value as UTF-8, "(none)" when there is none; the unnamed value
-   by default. */
+   by default. Read as SETUP.EXE reads it; under WOW64 also checked where
+   Windows documents it for a 32-bit program: HKEY_CLASSES_ROOT and App
+   Paths shared with 64-bit programs, the rest of HKEY_LOCAL_MACHINE\Software
+   redirected to Software\Wow6432Node. */
 std::string TestRegistryString(HKEY root, const std::string &path, const std::string &name = "");
 /* Sets a string value (ANSI), creating the key; deletes a value. */
 void TestSetRegistryString(HKEY root, const std::string &path, const std::string &name,

@@ -31,6 +31,9 @@ import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+import receipt  # noqa: E402
+
 OTHER = """[Installer]
 Application=Bloc-notes Plus
 Titre=Mise en place du Bloc-notes
@@ -119,7 +122,14 @@ def mid_copy(work):
     return True
 
 
-def played_to_the_end(work, out):
+def program_files(build, bed):
+    """The program-files directory SETUP.EXE reads on the bed's machine:
+    C:\\Program Files (x86) for a 32-bit program on 64-bit Windows."""
+    wow64 = receipt.is_wow64(os.path.realpath(bed), os.path.join(build, "SETUP.EXE"))
+    return receipt.folders(os.path.realpath(bed), wow64)["program-files"]
+
+
+def played_to_the_end(work, out, programs):
     """Whether the failing installation was played to its end: the failure
     message at start-up photographed first and answered, the one in the
     middle of the copy too, the copy's wait gone on after it, the later
@@ -130,8 +140,8 @@ def played_to_the_end(work, out):
     shots = os.listdir(os.path.join(work, "shots"))
     closing = re.search(r"^window (\d+) at .*\n(?:  .*\n)*?  message box: \"L'installation n'a "
                         r"pas \u00e9t\u00e9 effectu\u00e9e", text, re.M)
-    refused = re.search(r"^window (\d+) at .*\n(?:  .*\n)*?  message box: \"Ne peut ouvrir "
-                        r"\"C:\\Program Files\\Incomplet\\Lisez\|moi.txt\" !\"", text, re.M)
+    refused = re.search(r"^window (\d+) at .*\n(?:  .*\n)*?  message box: \"Ne peut ouvrir \"" +
+                        re.escape(programs + "\\Incomplet\\Lisez|moi.txt") + r"\" !\"", text, re.M)
     wanted = ["unexpected-01.png", "1-repertoire.png", "2-copie.png", "3-question.png"] + \
         [f"unexpected-{int(m.group(1)):02d}.png" for m in (closing, refused) if m]
     problems = [f"no screenshot {name}" for name in wanted if name not in shots]
@@ -166,6 +176,7 @@ def shown(wanted, out):
 
 def main(case, source, build, bed, setupcheck):
     generic = os.path.join(source, "tools", "accept-all.scenario")
+    programs = program_files(build, bed)
     with tempfile.TemporaryDirectory(prefix="tavelin-rehearsal-") as work:
         dist = os.path.join(work, "dist")
         if case == "sample":
@@ -183,8 +194,8 @@ def main(case, source, build, bed, setupcheck):
                                            "other")
             group = "C:\\users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Bloc-notes Plus"
             wanted = ["Plan and receipt agree",
-                      "  C:\\Program Files\\Bloc-notes Plus\\doc\\notes.txt  5 bytes  copy of NOTES.TXT",
-                      "  C:\\Program Files\\Bloc-notes Plus\\b.txt  6 bytes  copy of A.TXT",
+                      "  " + programs + "\\Bloc-notes Plus\\doc\\notes.txt  5 bytes  copy of NOTES.TXT",
+                      "  " + programs + "\\Bloc-notes Plus\\b.txt  6 bytes  copy of A.TXT",
                       "  C:\\windows\\BLOC.INI  6 bytes  copy of bloc.ini",
                       "  " + group + "\\Notes.lnk", "  C:\\users\\root\\Desktop\\Bloc-notes.lnk"]
             passed = code == 0 and reported and shown(wanted, out)
@@ -197,13 +208,13 @@ def main(case, source, build, bed, setupcheck):
                                            "absent")
             failed = "unexpected window \"Installer\" saying \"Ne peut ouvrir"
             if code == 0 or not reported or not shown([failed], out) or \
-                    not played_to_the_end(work, out):
+                    not played_to_the_end(work, out, programs):
                 return 1
             dist = os.path.join(work, "unregistered")
             write(dist, {"SETUP.INF": script(UNREGISTERED), "meteo.exe": b"MZ meteo"})
             code, out, reported = rehearse(source, build, bed, setupcheck, dist, generic, work,
                                            "unregistered")
-            home = "C:\\Program Files\\Cartes M\u00e9t\u00e9o & 'Relev\u00e9s'\\"
+            home = programs + "\\Cartes M\u00e9t\u00e9o & 'Relev\u00e9s'\\"
             named = "program " + home + "Tavelin.exe, named by HKEY_"
             wanted = ["Plan and receipt agree",
                       named + "LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App ",

@@ -45,6 +45,10 @@ void CheckPicture(CheckContext &c);
 /* A key or value longer than the program's 127 characters (settings.cpp). */
 void CheckCut(CheckContext &c, const EntryLine &e, int valueLength);
 
+/* The names the installation makes of the script's bytes, told once for
+   the whole script when they hold letters outside ASCII (checks.cpp). */
+void CheckNamesCodePage(CheckContext &c);
+
 /* Every check, in the order of the program's reading (checks.cpp). */
 void CheckScript(const ScriptFile &file, ScriptModel *model, Report *report);
 

@@ -11,11 +11,12 @@
 
 static const char usage[] =
     "usage: setupcheck [--plan] [--install-dir DIR] [--current-dir DIR] [--windows-dir DIR]\n"
-    "                  [--programs DIR] [--desktop DIR] [--program-files DIR]\n"
+    "                  [--programs DIR] [--desktop DIR] [--program-files DIR] [--wow64]\n"
     "                  [-Wno-NAME]... [-Werror] path/to/SETUP.INF\n"
     "Checks a setup script and its distribution directory (the script's directory).\n"
     "Problems are printed on the standard error as file:line:column: severity: message.\n"
     "--plan prints on the standard output what an installation would do.\n"
+    "--wow64 plans for 64-bit Windows, where SETUP.EXE runs as a 32-bit program.\n"
     "-Wno-NAME silences the warning NAME, -Werror makes warnings errors.\n"
     "Exit code: 0 clean, 1 warnings only, 2 errors, 64 command line not understood.\n";
 
@@ -79,6 +80,10 @@ bool ParseArguments(const std::vector<std::string> &args, Arguments *a, std::str
             a->request.plan = true;
             continue;
         }
+        if (arg == "--wow64") {
+            a->request.options.wow64 = true;
+            continue;
+        }
         if (arg == "-h" || arg == "--help") {
             a->help = true;
             continue;
@@ -111,6 +116,12 @@ bool ParseArguments(const std::vector<std::string> &args, Arguments *a, std::str
         }
         a->script = arg;
     }
+    /* the program-files directory a 32-bit program reads there, unless given */
+    bool programFilesGiven = false;
+    for (const std::string &arg : args)
+        programFilesGiven |= arg.compare(0, 15, "--program-files") == 0;
+    if (a->request.options.wow64 && !programFilesGiven)
+        a->request.options.programFilesDir = kPlanWow64ProgramFiles;
     if (a->script.empty() && !a->help) {
         *error = "no script named";
         return false;

@@ -19,6 +19,8 @@ std::string PlanJoin(const std::string &folder, const std::string &name, int cap
     return buffer.data();
 }
 
+const char kPlanWow64ProgramFiles[] = "C:\\Program Files (x86)";
+
 void PlanMachine(const PlanOptions &options, WinDisk *disk)
 {
     for (const std::string *folder : {&options.windowsDir, &options.programFilesDir,

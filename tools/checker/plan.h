@@ -21,7 +21,15 @@ struct PlanOptions {
         "C:\\users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
     std::string desktopFolder = "C:\\users\\root\\Desktop";
     std::string programFilesDir = "C:\\Program Files";
+    /* The 32-bit program on 64-bit Windows (WOW64): its program-files
+       directory is "C:\\Program Files (x86)", its System32 the Windows
+       directory's SysWOW64, and its keys of HKEY_LOCAL_MACHINE\\Software
+       are redirected to Software\\Wow6432Node but for the shared ones. */
+    bool wow64 = false;
 };
+
+/* The program-files directory of a 64-bit machine for a 32-bit program. */
+extern const char kPlanWow64ProgramFiles[];
 
 struct PlannedCopy {
     std::string destination; /* the file as the file system names it */

@@ -76,14 +76,32 @@ bool Planner::CopyPath(const FileEntry &f, char *path, bool *directoryFailed)
     const std::string &windows = options.windowsDir;
     int end = TextBoundedCopy(path, SETUP_PATH_CAPACITY, windows.c_str(), (int)windows.size());
     if (windows.size() < (size_t)SETUP_PATH_CAPACITY &&
-        EntryJoinWindows(path, SETUP_PATH_CAPACITY, end, f.destination.c_str()) == 0)
+        EntryJoinWindows(path, SETUP_PATH_CAPACITY, end, f.destination.c_str()) == 0) {
+        if (options.wow64)
+            RedirectSystem32(path);
         return true;
+    }
     report.Add(Diag::WindowsDestinationLong, f.line, f.column,
                "destination in the Windows directory longer than " +
                    std::to_string(SETUP_PATH_CAPACITY - 1) + " characters (" +
                    std::to_string(windows.size() + 1 + f.destination.size()) +
                    "): the program says \"Ne peut ouvrir\" and copies nothing for this line");
     return false;
+}
+
+/* The file system redirector of 64-bit Windows: what a 32-bit program
+   opens in the Windows directory's System32 lies in its SysWOW64. The
+   name is as long either way. */
+void Planner::RedirectSystem32(char *path) const
+{
+    WinPath p = WinPathResolve(path);
+    WinPath system = WinPathResolve(options.windowsDir + "\\System32");
+    if (!WinIsUnderKey(p, system.Key()))
+        return;
+    std::string redirected = options.windowsDir + "\\SysWOW64";
+    for (size_t i = system.parts.size(); i < p.parts.size(); i++)
+        redirected += "\\" + p.parts[i];
+    TextBoundedCopy(path, SETUP_PATH_CAPACITY, redirected.c_str(), (int)redirected.size());
 }
 
 /* The directories of the path, each made in turn; false when one could not
@@ -153,7 +171,10 @@ bool Planner::OpenDestination(const FileEntry &f, const char *path, bool directo
     if (inWindowsSubdirectory) {
         /* No directory is made there: only those every Windows directory
            has are found. */
-        for (const std::string &name : WinUsualSubfolders()) {
+        std::vector<std::string> usual = WinUsualSubfolders();
+        if (options.wow64)
+            usual.push_back("SysWOW64");
+        for (const std::string &name : usual) {
             if (above.Key() == WinPathResolve(options.windowsDir + "\\" + name).Key())
                 disk.Existing(above.Text());
         }

@@ -64,6 +64,7 @@ struct Planner {
 
 private:
     bool CopyPath(const FileEntry &f, char *path, bool *directoryFailed);
+    void RedirectSystem32(char *path) const;
     bool MakeDirectories(const FileEntry &f, const char *path);
     bool OpenDestination(const FileEntry &f, const char *path, bool directoryFailed,
                          std::string *shown);

@@ -141,9 +141,10 @@ struct DriverBoxWatch;
 DriverBoxWatch *DriverWatchOwnBoxes(int button);
 std::vector<DriverWindow> DriverStopWatching(DriverBoxWatch *watch);
 
-/* Read back what an installation left. */
+/* Read back what an installation left. view: KEY_WOW64_64KEY or
+   KEY_WOW64_32KEY for a view other than the program's own. */
 bool DriverReadRegistryString(HKEY root, const std::string &path, const std::string &name,
-                              std::string *value);
+                              std::string *value, REGSAM view = 0);
 bool DriverRegistryKeyExists(HKEY root, const std::string &path);
 
 struct DriverShortcut {

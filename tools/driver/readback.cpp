@@ -6,10 +6,10 @@
 using namespace driver;
 
 bool DriverReadRegistryString(HKEY root, const std::string &path, const std::string &name,
-                              std::string *value)
+                              std::string *value, REGSAM view)
 {
     HKEY key;
-    if (RegOpenKeyExW(root, Wide(path).c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, Wide(path).c_str(), 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
         return false;
     std::wstring valueName = Wide(name);
     const wchar_t *namePointer = name.empty() ? NULL : valueName.c_str();
