@@ -5,7 +5,7 @@ installer: a silent NSIS installer of the same payload made with Debian's
 makensis, with its default settings and with `CRCCheck off`.
 
     tools/bench/run.py [--runs N] [--out FILE] [--build DIR] [--only big|many]
-                       [--looks] [--poll MS] [--requests]
+                       [--looks] [--poll MS] [--compare EXE] [--requests]
 
 Payloads (fixed seed): "big", 8 files of 32 MiB; "many", 2000 files of 4 to
 64 KiB in 20 folders. Every program runs pinned to CPU 0, the prefix's
@@ -17,12 +17,19 @@ What is timed:
   of its destruction, taken in SETUP.EXE's own thread by the scripted user's
   gate (the scenario's `time-next-window`); meanwhile the scripted user
   neither looks at the program nor runs anything in its thread.
-- The floor and the plain loop: their copy, timed by copyfloor itself.
+- The floor, the plain loop and its writes alone (no source opened or
+  read, as the peer, which carries its payload in its own file): their copy,
+  timed by copyfloor itself, into
+  the payload's folders made beforehand (into one folder, as before, each
+  new file of "many" cost a look through up to 2000 names: Wine looks for
+  the name in other capitals before it makes a file).
 - The peer: its whole process (Wine's start included), less the whole
   process of an empty NSIS installer of the same round. So neither figure
   holds Wine's process start; the peer's holds its check of the installer's
   data (CRC) and its set-up, SETUP.EXE's holds neither its start nor its
   size pass.
+--compare EXE times another SETUP.EXE as well in each round (an earlier
+build: a change's effect, free of the drift between two runs).
 --looks adds the way of the rounds before: the scripted user times from its
 press of "&Installer" to the appearance of the question after the copy,
 looking at the windows every --poll ms (20).
@@ -150,7 +157,7 @@ def peer_installer(base, files, out, crc):
     return out
 
 
-def play(bed, dist, inst, steps, poll=5):
+def play(bed, dist, inst, steps, poll=5, program="SETUP.EXE"):
     """Plays a scenario; the scripted user looks at the windows every `poll`
     ms where it looks."""
     scenario = os.path.join(dist, "scenario.txt")
@@ -161,7 +168,7 @@ def play(bed, dist, inst, steps, poll=5):
     # transcript of the run before, nor from one that stopped half way.
     if os.path.exists(transcript):
         os.remove(transcript)
-    run = bed.wine(os.path.join(bed.build, "userdriver.exe"), "--program", winpath(os.path.join(dist, "SETUP.EXE")),
+    run = bed.wine(os.path.join(bed.build, "userdriver.exe"), "--program", winpath(os.path.join(dist, program)),
                    "--cwd", winpath(dist), "--scenario", winpath(scenario), "--transcript", winpath(transcript),
                    "--timeout", "600000", "--poll", str(poll))
     text = open(transcript, encoding="utf-8").read() if os.path.exists(transcript) else ""
@@ -205,10 +212,10 @@ window "" class #32770 control "&Installer"
 """
 
 
-def measure_setup(bed, dist, inst_unix, inst):
+def measure_setup(bed, dist, inst_unix, inst, program="SETUP.EXE"):
     """The copy as SETUP.EXE's thread times it, ms."""
     shutil.rmtree(inst_unix, ignore_errors=True)
-    t = play(bed, dist, inst, INSTALL.replace("TIMED", "    time-next-window\n    "), 20)
+    t = play(bed, dist, inst, INSTALL.replace("TIMED", "    time-next-window\n    "), 20, program)
     found = re.search(r"^timed window: (\d+(?:\.\d+)?) ms$", t, re.M)
     if not found:
         raise RuntimeError("no timed copy:\n" + t)
@@ -246,7 +253,7 @@ def summary(values):
     return min(values), statistics.median(values), max(values)
 
 
-def prepare(bed, build, kind):
+def prepare(bed, build, kind, compare=None):
     """The payload, SETUP.EXE and its script, the floor's list and the peer
     installers in the bed; returns what the runs need."""
     base = os.path.join(bed.drive_c, "bench", kind)
@@ -254,10 +261,13 @@ def prepare(bed, build, kind):
     with open(os.path.join(base, "SETUP.INF"), "wb") as f:
         f.write(script([name for name, _ in files]))
     shutil.copyfile(os.path.join(build, "SETUP.EXE"), os.path.join(base, "SETUP.EXE"))
+    if compare:
+        shutil.copyfile(compare, os.path.join(base, "COMPARE.EXE"))
+        shutil.copyfile(os.path.join(base, "SETUP.INF"), os.path.join(base, "COMPARE.INF"))
     listing = os.path.join(base, "list.txt")
     with open(listing, "w") as f:
         for name, _ in files:
-            f.write(winpath(os.path.join(base, *name.split("\\"))) + "\n")
+            f.write(winpath(os.path.join(base, *name.split("\\"))) + "\t" + name + "\n")
     peers = os.path.join(bed.drive_c, "bench", "peer-exe")
     os.makedirs(peers, exist_ok=True)
     peer = {
@@ -268,6 +278,13 @@ def prepare(bed, build, kind):
     return base, files, listing, peer
 
 
+def fresh_folders(root, files):
+    """The floor's destination, empty but for the payload's folders."""
+    shutil.rmtree(root, ignore_errors=True)
+    for name, _ in files:
+        os.makedirs(os.path.join(root, *name.split("\\")[:-1]), exist_ok=True)
+
+
 def check_installed(root, files, who):
     """A figure counts only if the whole payload was installed."""
     for name, size in files:
@@ -276,30 +293,35 @@ def check_installed(root, files, who):
             raise RuntimeError(f"{who} did not install {name}")
 
 
-def bench(bed, build, kinds, runs, looks, poll):
+def bench(bed, build, kinds, runs, looks, poll, compare):
     results = {}
     bench_dir = os.path.join(bed.drive_c, "bench")
     inst_unix = os.path.join(bench_dir, "inst")
     floor_unix = os.path.join(bench_dir, "floor")
     peer_unix = os.path.join(bench_dir, "peer")
     for kind in kinds:
-        base, files, listing, peer = prepare(bed, build, kind)
+        base, files, listing, peer = prepare(bed, build, kind, compare)
         add = lambda method, value: results.setdefault((kind, method), []).append(value)
         for round_number in range(runs):
             add("SETUP.EXE", measure_setup(bed, base, inst_unix, "C:\\bench\\inst"))
             if round_number == 0:
                 check_installed(inst_unix, files, "SETUP.EXE")
+            if compare:
+                add("SETUP.EXE compared", measure_setup(bed, base, inst_unix, "C:\\bench\\inst", "COMPARE.EXE"))
             if looks:
                 add(f"SETUP.EXE, the way before (looks every {poll} ms)",
                     measure_setup_looks(bed, base, inst_unix, "C:\\bench\\inst", poll))
-            for mode in ("posted", "plain"):
-                shutil.rmtree(floor_unix, ignore_errors=True)
-                os.makedirs(floor_unix)
+            for mode in ("posted", "plain", "written"):
+                fresh_folders(floor_unix, files)
                 floor = bed.wine(os.path.join(build, "copyfloor.exe"), mode, winpath(listing),
                                  "C:\\bench\\floor")
                 if floor.returncode != 0:
                     raise RuntimeError(f"copyfloor {mode} failed: {floor.stderr}")
-                add("floor" if mode == "posted" else "plain loop", float(floor.stdout.strip()))
+                method = {"posted": "floor", "plain": "plain loop",
+                          "written": "plain loop's writes alone"}[mode]
+                add(method, float(floor.stdout.strip()))
+                if round_number == 0:
+                    check_installed(floor_unix, files, f"copyfloor {mode}")
             whole = {}
             for variant in ("default", "CRC off", "empty"):
                 shutil.rmtree(peer_unix, ignore_errors=True)
@@ -370,15 +392,15 @@ def count_span(trace):
     raise RuntimeError(f"no marked span in {trace}")
 
 
-def requests(bed, build, kinds):
+def requests(bed, build, kinds, compare=None):
     """Server requests of one copy of each payload, SETUP.EXE's and the
     floor's, under a wineserver that traces them."""
     env = dict(os.environ, WINEPREFIX=os.path.join(bed.dir, "prefix"))
     server = "/usr/lib/wine/wineserver"
     counted = {}
     for kind in kinds:
-        base, files, listing, _ = prepare(bed, build, kind)
-        for who in ("SETUP.EXE", "floor"):
+        base, files, listing, _ = prepare(bed, build, kind, compare)
+        for who in ("SETUP.EXE", "floor") + (("SETUP.EXE compared",) if compare else ()):
             sh(bed.tool, "flush", bed.dir)
             trace = os.path.join(bed.dir, f"trace-{kind}.txt")
             with open(trace, "w") as out:
@@ -387,12 +409,11 @@ def requests(bed, build, kinds):
                                           stderr=out)
                 try:
                     time.sleep(1)
-                    if who == "SETUP.EXE":
-                        measure_setup(bed, base, os.path.join(bed.drive_c, "bench", "inst"), "C:\\bench\\inst")
+                    if who.startswith("SETUP.EXE"):
+                        measure_setup(bed, base, os.path.join(bed.drive_c, "bench", "inst"), "C:\\bench\\inst",
+                                      "COMPARE.EXE" if who == "SETUP.EXE compared" else "SETUP.EXE")
                     else:
-                        floor_unix = os.path.join(bed.drive_c, "bench", "floor")
-                        shutil.rmtree(floor_unix, ignore_errors=True)
-                        os.makedirs(floor_unix)
+                        fresh_folders(os.path.join(bed.drive_c, "bench", "floor"), files)
                         bed.wine(os.path.join(build, "copyfloor.exe"), "posted", winpath(listing), "C:\\bench\\floor")
                 finally:
                     subprocess.run([server, "-k"], env=env, capture_output=True)
@@ -406,7 +427,7 @@ def requests(bed, build, kinds):
 def request_table(counted, files_of):
     lines = ["| program | requests per chunk (big) | per file (many) | per chunk, by request | per file, by request |",
              "|---|---|---|---|---|"]
-    for who in ("SETUP.EXE", "floor"):
+    for who in ("SETUP.EXE compared", "SETUP.EXE", "floor"):
         big, many = counted.get(("big", who)), counted.get(("many", who))
         if big is None or many is None:
             continue
@@ -435,6 +456,7 @@ def main():
                         help="one payload, without start-up and Cancel")
     parser.add_argument("--looks", action="store_true", help="also time SETUP.EXE the way before")
     parser.add_argument("--poll", type=int, default=20, help="looks of the scripted user during a copy, ms (--looks)")
+    parser.add_argument("--compare", default=None, help="another SETUP.EXE to time in each round")
     parser.add_argument("--requests", action="store_true", help="count server requests instead of timing")
     args = parser.parse_args()
     arch = sh(os.path.join(ROOT, "tools", "winebed.sh"), "arch").strip()
@@ -446,12 +468,14 @@ def main():
     bed = Bed(build)
     try:
         if args.requests:
-            counted = requests(bed, build, ("big", "many"))
+            counted = requests(bed, build, ("big", "many"),
+                               os.path.abspath(args.compare) if args.compare else None)
             files_of = {kind: payload(os.path.join(bed.drive_c, "bench", kind), kind) for kind in ("big", "many")}
             table = request_table(counted, files_of)
             print(f"SETUP.EXE: {program}\nWine: {wine}\n\nwineserver requests of one copy\n\n{table}")
             return 0
-        results = bench(bed, build, kinds, args.runs, args.looks, args.poll)
+        results = bench(bed, build, kinds, args.runs, args.looks, args.poll,
+                        os.path.abspath(args.compare) if args.compare else None)
         if not args.only:
             results.update(start_and_cancel(bed, build, args.runs))
     finally:
