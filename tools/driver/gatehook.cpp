@@ -135,17 +135,13 @@ static int GateAwaitedThere(const MSG *message)
     return wcsstr(text, wanted) != NULL;
 }
 
-/* Holds until the scripted user lets this hold go, answering what is sent
-   meanwhile. The wait of a message-waiting thread also lets the system show
-   what the thread has drawn. */
-static void GateHold(LONG reason, HWND window)
+/* Waits until the scripted user has moved *value up to at least number,
+   answering what is sent meanwhile. The wait of a message-waiting thread
+   also lets the system show what the thread has drawn. */
+static void GateWaitFor(volatile LONG *value, LONG number)
 {
-    shared->reason = reason;
-    shared->heldWindow = (DWORD)(ULONG_PTR)window;
-    LONG number = InterlockedIncrement(&shared->holds);
-    SetEvent(heldEvent);
     HANDLE waits[2] = { goEvent, player };
-    while (shared->released < number) {
+    while (*value < number) {
         DWORD woken = MsgWaitForMultipleObjects(2, waits, FALSE, 500, QS_SENDMESSAGE);
         if (woken == WAIT_OBJECT_0 + 1) {
             /* the scripted user is gone: the program is let go for good */
@@ -155,6 +151,16 @@ static void GateHold(LONG reason, HWND window)
         MSG ignored;
         PeekMessageW(&ignored, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
+}
+
+/* Holds until the scripted user lets this hold go. */
+static void GateHold(LONG reason, HWND window)
+{
+    shared->reason = reason;
+    shared->heldWindow = (DWORD)(ULONG_PTR)window;
+    LONG number = InterlockedIncrement(&shared->holds);
+    SetEvent(heldEvent);
+    GateWaitFor(&shared->released, number);
 }
 
 /* Holds as long as a window is not met or the awaited is there; each hold
@@ -205,22 +211,6 @@ static void GateSignalTimed(void)
     }
 }
 
-/* After the timed window's end, until the scripted user has put the
-   message hook back, so that the windows that follow are held for. */
-static void GateAwaitResume(void)
-{
-    HANDLE waits[2] = { goEvent, player };
-    while (shared != NULL && !shared->timingResumed) {
-        DWORD woken = MsgWaitForMultipleObjects(2, waits, FALSE, 500, QS_SENDMESSAGE);
-        if (woken == WAIT_OBJECT_0 + 1) {
-            shared = NULL;
-            return;
-        }
-        MSG ignored;
-        PeekMessageW(&ignored, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-}
-
 extern "C" __declspec(dllexport) LRESULT CALLBACK GateTimingProc(int code, WPARAM wParam,
                                                                  LPARAM lParam)
 {
@@ -243,7 +233,9 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK GateTimingProc(int code, WPARA
             shared->timedEnd = now.QuadPart;
             InterlockedExchange(&shared->timedPhase, GATE_TIMED_ENDED);
             GateSignalTimed();
-            GateAwaitResume();
+            /* until the message hook is back, so that the windows that
+               follow are held for */
+            GateWaitFor(&shared->timingResumed, 1);
         }
     }
     return CallNextHookEx(NULL, code, wParam, lParam);
