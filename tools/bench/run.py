@@ -431,10 +431,8 @@ def request_table(counted, files_of):
         big, many = counted.get(("big", who)), counted.get(("many", who))
         if big is None or many is None:
             continue
+        # the floor too takes one more step for a file of a multiple of 8192 bytes
         big_chunks, many_chunks = chunks(files_of["big"]), chunks(files_of["many"])
-        if who == "floor":
-            # the floor has no empty last chunk: one read that finds the end per file
-            big_chunks, many_chunks = (sum(-(-size // 8192) for _, size in files_of[k]) for k in ("big", "many"))
         per_chunk = {name: n / big_chunks for name, n in big.items()}
         per_file = {name: (n - per_chunk.get(name, 0) * many_chunks) / len(files_of["many"])
                     for name, n in many.items()}
