@@ -51,10 +51,15 @@ static int FileCopyShowBox(HWND window, UINT id, const char *path, UINT flags)
     return answer;
 }
 
+/* Whether the open destination was there before: only such a file can be
+   longer than its source. */
+static int destinationExisted;
+
 static HANDLE FileCopyOpenDestination(void)
 {
     HANDLE file = CreateFileA(setup.destinationPath, GENERIC_WRITE, 0, NULL, OPEN_ALWAYS,
                               FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    destinationExisted = GetLastError() == ERROR_ALREADY_EXISTS;
     return file == INVALID_HANDLE_VALUE ? NULL : file;
 }
 
@@ -135,8 +140,11 @@ static void FileCopyFinish(void)
 {
     /* An existing destination longer than its source is cut to the source,
        so that the installed file is the source, byte for byte. Cut first:
-       cutting would change the times set next. */
-    SetEndOfFile(setup.destinationFile);
+       cutting would change the times set next. A file made by the open ends
+       where the copy stopped writing already; under Wine the cut is a
+       server request and a truncation of the file on disk, for each file. */
+    if (destinationExisted)
+        SetEndOfFile(setup.destinationFile);
     FILETIME created, accessed, written;
     if (GetFileTime(setup.sourceFile, &created, &accessed, &written))
         SetFileTime(setup.destinationFile, &created, &accessed, &written);

@@ -11,12 +11,13 @@ set -eu
 # own clang (14 on Debian 12, 19 on Debian 13);
 # fonts-wine: Marlett (the caption buttons), Tahoma and MS Sans Serif;
 # osslsigncode and openssl: tools/sign.sh and its test;
-# chromium: the browser that opens the rehearsal's report in its test, headless.
+# chromium: the browser that opens the rehearsal's report in its test, headless;
+# nsis: makensis builds the peer installer tools/bench/run.py times beside SETUP.EXE.
 packages="cmake make g++ python3 git googletest libgtest-dev \
  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 \
  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
  wine wine32:i386 wine64 fonts-wine xvfb x11-utils locales procps \
- clang libclang-rt-dev osslsigncode openssl chromium"
+ clang libclang-rt-dev osslsigncode openssl chromium nsis"
 
 # Wine's X11 driver loads these at run time, and the Wine packages only
 # recommend them. Without XInput2 (libxi6) Wine 10 cannot clip the cursor to

@@ -312,6 +312,7 @@ TEST(DriverScenario, Parses)
         "    wait-text 256 \"TAVELIN.EXE\"\n"
         "    shot C:\\shots\\un deux.bmp\n"
         "    sleep 100\n"
+        "    time-next-window\n"
         "window \"\" control \"&Installer\" class #32770\n";
     ASSERT_TRUE(DriverParseScenario(text, &steps, &error)) << error;
     ASSERT_EQ(steps.size(), 3u);
@@ -323,7 +324,7 @@ TEST(DriverScenario, Parses)
     EXPECT_TRUE(steps[1].optional);
     EXPECT_EQ(steps[1].className, "");
     const std::vector<DriverAction> &a = steps[1].actions;
-    ASSERT_EQ(a.size(), 9u);
+    ASSERT_EQ(a.size(), 10u);
     EXPECT_EQ(a[0].kind, DriverAction::Type);
     EXPECT_EQ(a[0].id, 257);
     EXPECT_EQ(a[0].text, "C:\\Program Files\\Tavelin é");
@@ -341,10 +342,45 @@ TEST(DriverScenario, Parses)
     EXPECT_EQ(a[7].text, "C:\\shots\\un deux.bmp");
     EXPECT_EQ(a[8].kind, DriverAction::Sleep);
     EXPECT_EQ(a[8].number, 100);
+    EXPECT_EQ(a[9].kind, DriverAction::TimeNextWindow);
     EXPECT_EQ(steps[2].match, "");
     EXPECT_EQ(steps[2].control, "&Installer");
     EXPECT_EQ(steps[2].className, "#32770");
     EXPECT_EQ(steps[0].control, "");
+}
+
+/* A timed copy: the progress dialog's life, taken in SETUP.EXE's thread
+   while the scripted user keeps out of the way; that window is not met, the
+   windows after it are, as always. A box in the middle of the copy ends the
+   timing without a figure, and is met as the scenario says. */
+TEST(DriverTiming, TimesTheCopyWithoutMeetingItsWindow)
+{
+    std::string data = TestBytes(100000, 21);
+    std::string dir = TestDist(TestScript("A=A.DAT\r\nB=B.DAT\r\n"),
+                               { { "A.DAT", data }, { "B.DAT", data } });
+    std::string inst = dir + "\\inst";
+    DriverStep directory = ExpectDirectory(
+        { Type(IDC_DIRECTORY_PATH, inst), TimeNextWindow(), Press(IDC_DIRECTORY_INSTALL) });
+    DriverResult r = TestPlay(dir, { ExpectBackdrop(), directory, ExpectProgress(),
+                                     Question(IDNO), Closing(kSuccess) });
+    ASSERT_TRUE(r.ok) << r.failure;
+    ASSERT_EQ(1u, r.timedMs.size()) << r.transcript;
+    EXPECT_GT(r.timedMs[0], 0.0);
+    for (const DriverWindow &w : r.windows)
+        EXPECT_EQ(nullptr, w.Control(IDC_PROGRESS_CANCEL)) << "the timed window was met";
+    EXPECT_FILE(inst + "\\B.DAT", data);
+
+    /* B's destination is a directory: its box shows while the copy is timed */
+    ASSERT_TRUE(DeleteFileA((inst + "\\B.DAT").c_str()));
+    ASSERT_TRUE(CreateDirectoryA((inst + "\\B.DAT").c_str(), NULL));
+    r = TestPlay(dir, { ExpectBackdrop(), directory, ExpectProgress(),
+                        Expect("Ne peut ouvrir", { Press(IDOK) }), ExpectProgress(),
+                        Question(IDNO), Closing(kIncomplete) });
+    ASSERT_TRUE(r.ok) << r.failure;
+    EXPECT_TRUE(r.timedMs.empty());
+    EXPECT_NE(std::string::npos,
+              r.transcript.find("timed window: no figure, another window showed"))
+        << r.transcript;
 }
 
 /* Each text is wrong on its last line: the error names that line and the

@@ -272,7 +272,11 @@ TEST(Install, EntryForms)
                                  { "VIDE.TXT", "" }, { "JUSTE.BIN", exact },
                                  { "LONG.TXT", shorter } });
     std::string inst = dir + "\\inst";
-    TestWriteFile(inst + "\\LONG.TXT", TestBytes(30000, 10));   /* an older, longer file */
+    /* older, longer files, one of them in the Windows directory and one
+       whose source is empty: each ends as its source, byte for byte */
+    TestWriteFile(inst + "\\LONG.TXT", TestBytes(30000, 10));
+    TestWriteFile(inst + "\\VIDE.TXT", TestBytes(9000, 12));
+    TestWriteFile(TestWindowsDir() + "\\TAVSYS.DLL", TestBytes(8192 * 3, 13));
 
     DriverResult r = TestPlay(dir, { ExpectBackdrop(), InstallTo(inst), ExpectProgress(),
                                      Question(IDNO), Closing(kSuccess) });

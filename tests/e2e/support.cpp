@@ -311,6 +311,7 @@ DriverAction WaitPercent(int id, int n) { return MakeAction(DriverAction::WaitPe
 DriverAction WaitText(int id, const std::string &text) { return MakeAction(DriverAction::WaitText, id, 0, text); }
 DriverAction Shot(const std::string &path) { return MakeAction(DriverAction::Shot, 0, 0, path); }
 DriverAction SleepFor(int ms) { return MakeAction(DriverAction::Sleep, 0, ms); }
+DriverAction TimeNextWindow() { return MakeAction(DriverAction::TimeNextWindow); }
 
 DriverAction Call(std::function<void()> what)
 {

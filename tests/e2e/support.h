@@ -153,6 +153,7 @@ DriverAction WaitPercent(int id, int n);
 DriverAction WaitText(int id, const std::string &text);
 DriverAction Shot(const std::string &path);
 DriverAction SleepFor(int ms);
+DriverAction TimeNextWindow();
 /* The test's own deed while the program is held where the step left it. */
 DriverAction Call(std::function<void()> what);
 

@@ -58,9 +58,16 @@ struct DriverAction {
                         control id of the window, or else of another of the program */
         Shot,        /* save a screenshot of the whole screen to text (a Windows path, .bmp) */
         Sleep,       /* wait number milliseconds */
-        Call         /* run call: a look or a deed of the test's own while the window
+        Call,        /* run call: a look or a deed of the test's own while the window
                         shows, the program held where the step left it (the
                         command-line form has none) */
+        TimeNextWindow /* time the life of the next top-level window the program
+                        creates (the progress dialog after a press), from its
+                        creation to the start of its destruction, in the
+                        program's own thread: the scripted user neither looks
+                        at the program nor runs anything in it meanwhile, only
+                        looks once a second whether another window showed
+                        (then there is no figure). That window is never met. */
     };
     Kind kind;
     int id = 0;
@@ -110,6 +117,7 @@ struct DriverResult {
     DWORD exitCode = 0;
     std::vector<DriverWindow> windows;   /* in order of appearance */
     std::string transcript;   /* readable: every window, its controls and the answers */
+    std::vector<double> timedMs;         /* each timed window's life, in order */
 };
 
 /* The whole screen as it is now, saved as a 24-bit BMP at a Windows path

@@ -12,6 +12,12 @@ std::string GateBesideThisProgram()
     return self.substr(0, self.find_last_of('\\') + 1) + "gate.dll";
 }
 
+HHOOK Gate::PlaceHook(int kind, const char *procName)
+{
+    HOOKPROC proc = (HOOKPROC)(void (*)(void))GetProcAddress(module, procName);
+    return proc != NULL ? SetWindowsHookExW(kind, proc, module, threadId) : NULL;
+}
+
 bool Gate::Place(DWORD processId, DWORD threadId, const std::string &dll, std::string *why)
 {
     wchar_t name[64];
@@ -38,9 +44,11 @@ bool Gate::Place(DWORD processId, DWORD threadId, const std::string &dll, std::s
         *why = "cannot load the gate " + dll;
         return false;
     }
-    HOOKPROC proc = (HOOKPROC)(void (*)(void))GetProcAddress(module, GATE_HOOK_NAME);
-    hook = proc != NULL ? SetWindowsHookExW(WH_GETMESSAGE, proc, module, threadId) : NULL;
-    if (hook == NULL) {
+    this->threadId = threadId;
+    wsprintfW(name, GATE_TIMED_FORMAT, processId);
+    timed = CreateEventW(NULL, FALSE, FALSE, name);
+    hook = PlaceHook(WH_GETMESSAGE, GATE_HOOK_NAME);
+    if (hook == NULL || timed == NULL) {
         *why = Format("cannot place the gate's hook (error %lu)", GetLastError());
         return false;
     }
@@ -49,9 +57,12 @@ bool Gate::Place(DWORD processId, DWORD threadId, const std::string &dll, std::s
 
 void Gate::Remove()
 {
-    if (hook != NULL)
-        UnhookWindowsHookEx(hook);
+    for (HHOOK placed : { hook, timingHook })
+        if (placed != NULL)
+            UnhookWindowsHookEx(placed);
     if (shared != nullptr) {
+        /* a timed window that ends now is not held either */
+        InterlockedExchange(&shared->timingResumed, 1);
         /* nothing held any longer, should the hook still be running */
         InterlockedExchange(&shared->awaited, GATE_NOTHING);
         Release();
@@ -60,7 +71,7 @@ void Gate::Remove()
         FreeLibrary(module);
     if (shared != nullptr)
         UnmapViewOfFile((void *)shared);
-    for (HANDLE handle : { mapping, held, go })
+    for (HANDLE handle : { mapping, held, go, timed })
         if (handle != NULL)
             CloseHandle(handle);
     *this = Gate();
@@ -136,6 +147,50 @@ bool Gate::Settle(HWND window, const std::function<std::string()> &stop, std::st
     bool ok = WaitHold(0, stop, why);
     Await(GATE_NOTHING, NULL, 0, 0, "");
     return ok;
+}
+
+bool Gate::ArmTiming(std::string *why)
+{
+    if (timingHook != NULL) {
+        *why = "a window is timed already";
+        return false;
+    }
+    /* The program is held or has not created the window yet: nothing of it
+       writes these now. */
+    shared->timedPhase = GATE_TIMED_NONE;
+    shared->timingResumed = 0;
+    ResetEvent(timed);
+    timingHook = PlaceHook(WH_CBT, GATE_TIMING_HOOK_NAME);
+    if (timingHook == NULL) {
+        *why = Format("cannot place the timing hook (error %lu)", GetLastError());
+        return false;
+    }
+    InterlockedExchange(&shared->timingArmed, 1);
+    UnhookWindowsHookEx(hook);
+    hook = NULL;
+    return true;
+}
+
+bool Gate::TimedEnded() const
+{
+    return shared->timedPhase == GATE_TIMED_ENDED;
+}
+
+double Gate::EndTiming(std::string *why)
+{
+    hook = PlaceHook(WH_GETMESSAGE, GATE_HOOK_NAME);
+    if (hook == NULL)
+        *why = Format("cannot place the gate's hook again (error %lu)", GetLastError());
+    InterlockedExchange(&shared->timingArmed, 0);
+    UnhookWindowsHookEx(timingHook);
+    timingHook = NULL;
+    double ms = -1;
+    if (TimedEnded() && shared->timedFrequency > 0)
+        ms = (double)(shared->timedEnd - shared->timedStart) * 1000.0 /
+             (double)shared->timedFrequency;
+    InterlockedExchange(&shared->timingResumed, 1);
+    SetEvent(go);
+    return ms;
 }
 
 }  // namespace driver

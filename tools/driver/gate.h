@@ -15,6 +15,11 @@
 #define GATE_HELD_FORMAT L"TavelinGate-%lu-held"
 #define GATE_GO_FORMAT L"TavelinGate-%lu-go"
 #define GATE_HOOK_NAME "GateMessageProc"
+/* Timing the life of a window: set by the program when it begins and when
+   it ends; opened by name each time, so that a trace of the program's
+   server requests shows where the timed span begins and ends. */
+#define GATE_TIMED_FORMAT L"TavelinGate-%lu-timed"
+#define GATE_TIMING_HOOK_NAME "GateTimingProc"
 
 /* Why the program holds. */
 #define GATE_WINDOW 1      /* a visible window not met yet */
@@ -28,6 +33,12 @@
                               with wParam GATE_MARK_WPARAM and lParam number */
 #define GATE_IDLE 4        /* the program has nothing left to do but wait for
                               input, every window painted */
+
+/* The timed window (GateShared::timedPhase). */
+#define GATE_TIMED_NONE 0
+#define GATE_TIMED_RUNNING 1  /* created; timedStart taken */
+#define GATE_TIMED_ENDED 2    /* destroyed; timedEnd taken, the program waits for
+                                 timingResumed */
 
 #define GATE_MARK_WPARAM 0x7A7E
 #define GATE_SEEN_CAPACITY 256
@@ -44,10 +55,17 @@ struct GateShared {
     LONG awaitedControl;
     LONG awaitedNumber;
     WCHAR awaitedText[GATE_TEXT_CAPACITY];
+    volatile LONG timingArmed;          /* time the next top-level window the thread creates */
+    volatile LONG timingResumed;        /* the message hook is back: the ended window goes */
     /* the program's side */
     volatile LONG holds;                /* holds taken so far */
     volatile LONG reason;               /* of the hold numbered holds */
     DWORD heldWindow;                   /* GATE_WINDOW: the window not met */
+    volatile LONG timedPhase;           /* GATE_TIMED_NONE .. GATE_TIMED_ENDED */
+    DWORD timedWindow;
+    LONGLONG timedStart;                /* performance counter at its creation */
+    LONGLONG timedEnd;                  /* and at the start of its destruction */
+    LONGLONG timedFrequency;            /* counts a second */
 };
 
 /* The leading integer of a text such as "42 %"; -1 when there is none. */

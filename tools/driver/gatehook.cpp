@@ -10,7 +10,14 @@
    the scripted user lets it or ends. Nothing of the program changes: the
    hooks come from outside, and none posts, drops or reorders a message of
    the program. Without the scripted user's mapping (another process) the
-   hooks do nothing. */
+   hooks do nothing.
+
+   To time a window's life without an observer in the way (a copy the
+   progress dialog shows), the scripted user takes the message hook off
+   and places the timing hook (WH_CBT), which runs only when a window is
+   made or destroyed: it takes the performance counter when the thread
+   creates its next top-level window and when that window's destruction
+   begins, and then holds the thread until the message hook is back. */
 #include <windows.h>
 
 #include <wchar.h>
@@ -128,17 +135,13 @@ static int GateAwaitedThere(const MSG *message)
     return wcsstr(text, wanted) != NULL;
 }
 
-/* Holds until the scripted user lets this hold go, answering what is sent
-   meanwhile. The wait of a message-waiting thread also lets the system show
-   what the thread has drawn. */
-static void GateHold(LONG reason, HWND window)
+/* Waits until the scripted user has moved *value up to at least number,
+   answering what is sent meanwhile. The wait of a message-waiting thread
+   also lets the system show what the thread has drawn. */
+static void GateWaitFor(volatile LONG *value, LONG number)
 {
-    shared->reason = reason;
-    shared->heldWindow = (DWORD)(ULONG_PTR)window;
-    LONG number = InterlockedIncrement(&shared->holds);
-    SetEvent(heldEvent);
     HANDLE waits[2] = { goEvent, player };
-    while (shared->released < number) {
+    while (*value < number) {
         DWORD woken = MsgWaitForMultipleObjects(2, waits, FALSE, 500, QS_SENDMESSAGE);
         if (woken == WAIT_OBJECT_0 + 1) {
             /* the scripted user is gone: the program is let go for good */
@@ -148,6 +151,16 @@ static void GateHold(LONG reason, HWND window)
         MSG ignored;
         PeekMessageW(&ignored, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
+}
+
+/* Holds until the scripted user lets this hold go. */
+static void GateHold(LONG reason, HWND window)
+{
+    shared->reason = reason;
+    shared->heldWindow = (DWORD)(ULONG_PTR)window;
+    LONG number = InterlockedIncrement(&shared->holds);
+    SetEvent(heldEvent);
+    GateWaitFor(&shared->released, number);
 }
 
 /* Holds as long as a window is not met or the awaited is there; each hold
@@ -180,6 +193,49 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK GateMessageProc(int code, WPAR
                                           shared->awaited != GATE_IDLE)) {
             KillTimer(NULL, idleTimer);
             idleTimer = 0;
+        }
+    }
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+/* The timed window begins or ends: the scripted user is told through the
+   event, opened by name. */
+static void GateSignalTimed(void)
+{
+    WCHAR name[64];
+    wsprintfW(name, GATE_TIMED_FORMAT, GetCurrentProcessId());
+    HANDLE timed = OpenEventW(EVENT_MODIFY_STATE, FALSE, name);
+    if (timed != NULL) {
+        SetEvent(timed);
+        CloseHandle(timed);
+    }
+}
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK GateTimingProc(int code, WPARAM wParam,
+                                                                 LPARAM lParam)
+{
+    if (GateOpen()) {
+        LARGE_INTEGER now;
+        if (code == HCBT_CREATEWND && shared->timingArmed &&
+            shared->timedPhase == GATE_TIMED_NONE &&
+            (((const CBT_CREATEWNDW *)lParam)->lpcs->style & WS_CHILD) == 0) {
+            LARGE_INTEGER frequency;
+            QueryPerformanceFrequency(&frequency);
+            shared->timedFrequency = frequency.QuadPart;
+            shared->timedWindow = (DWORD)(ULONG_PTR)wParam;
+            GateSignalTimed();
+            QueryPerformanceCounter(&now);
+            shared->timedStart = now.QuadPart;
+            InterlockedExchange(&shared->timedPhase, GATE_TIMED_RUNNING);
+        } else if (code == HCBT_DESTROYWND && shared->timedPhase == GATE_TIMED_RUNNING &&
+                   shared->timedWindow == (DWORD)(ULONG_PTR)wParam) {
+            QueryPerformanceCounter(&now);
+            shared->timedEnd = now.QuadPart;
+            InterlockedExchange(&shared->timedPhase, GATE_TIMED_ENDED);
+            GateSignalTimed();
+            /* until the message hook is back, so that the windows that
+               follow are held for */
+            GateWaitFor(&shared->timingResumed, 1);
         }
     }
     return CallNextHookEx(NULL, code, wParam, lParam);

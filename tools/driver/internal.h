@@ -52,8 +52,12 @@ struct Gate {
     HANDLE go = NULL;         /* set to let a hold go */
     HMODULE module = NULL;
     HHOOK hook = NULL;
+    HHOOK timingHook = NULL;  /* while a window is timed */
+    HANDLE timed = NULL;      /* set by the program when the timed window begins or ends */
+    DWORD threadId = 0;
     LONG marks = 0;
 
+    HHOOK PlaceHook(int kind, const char *procName);
     /* Before the thread shows anything: the shared record, and the hook. */
     bool Place(DWORD processId, DWORD threadId, const std::string &dll, std::string *why);
     void Remove();
@@ -75,6 +79,16 @@ struct Gate {
        do but wait for input, or holds for a window: what it shows then is
        drawn, and stays so while the scripted user looks. */
     bool Settle(HWND window, const std::function<std::string()> &stop, std::string *why);
+    /* Times the next top-level window the thread creates, from its creation
+       to the start of its destruction: the timing hook goes in, the message
+       hook out, so that nothing of the scripted user runs in the program
+       meanwhile. */
+    bool ArmTiming(std::string *why);
+    /* Whether the timed window has ended (the program then waits). */
+    bool TimedEnded() const;
+    /* The message hook back, the timing hook out, the program let go; the
+       timed window's life in milliseconds, or -1 when it did not end. */
+    double EndTiming(std::string *why);
 };
 /* gate.dll beside the calling program (the tests and userdriver.exe are
    built beside it). */

@@ -49,6 +49,14 @@
      wait-text ID TEXT   wait until the text of control ID contains TEXT
      shot PATH           save the whole screen as a 24-bit .bmp file
      sleep MS            wait MS milliseconds
+     time-next-window    time the next window the program makes (the progress
+                         dialog after the press that follows), from its
+                         creation to its destruction, inside the program's
+                         own thread; meanwhile the scripted user does not look
+                         at the program (but once a second for another window)
+                         and nothing of it runs there, and that window is never
+                         met. The transcript says "timed window: MS ms", or
+                         "timed window: no figure, " and why.
 
    A wait's control ID is the window's, or else that of another window of
    the program (a wait in a box's step for the dialog under it).

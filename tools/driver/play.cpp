@@ -69,6 +69,7 @@ struct Player {
     int numbered = 0;         /* windows written in the transcript */
     int current = 0;          /* the window whose step is being played */
     bool stopped = false;     /* the run ends: the program was ended */
+    bool timing = false;      /* a window is timed: the scripted user keeps out of the way */
 
     bool Ended() const { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
     bool TimedOut() const { return NowMs() >= deadlineMs; }
@@ -264,6 +265,11 @@ struct Player {
             if (action.call)
                 action.call();
             return true;
+        case DriverAction::TimeNextWindow:
+            if (!gate.ArmTiming(why))
+                return false;
+            timing = true;
+            return true;
         }
         return false;
     }
@@ -317,6 +323,57 @@ struct Player {
             answer.push_back(press);
         }
         Play(window, snapshot, answer);
+    }
+
+    /* While a window is timed: waits for its end without looking at the
+       program, but for a look a second whether another window showed (a
+       box in the middle of the copy, for which the timing gives way); then
+       puts the gate back. */
+    void AwaitTimed()
+    {
+        std::string why;
+        HANDLE waits[2] = { gate.timed, process };
+        for (;;) {
+            if (gate.TimedEnded())
+                break;
+            if (Ended()) {
+                why = "the program ended before the timed window";
+                break;
+            }
+            if (TimedOut()) {
+                why = "time-out";
+                break;
+            }
+            HWND timed = gate.shared->timedPhase != GATE_TIMED_NONE
+                             ? (HWND)(ULONG_PTR)gate.shared->timedWindow
+                             : NULL;
+            for (HWND other : VisibleWindows(processId))
+                if (why.empty() && other != timed && seen.count(other) == 0)
+                    why = "another window showed while a window was timed: " +
+                          Quote(CaptionOf(other));
+            if (!why.empty())
+                break;
+            WaitForMultipleObjects(2, waits, FALSE, 1000);
+        }
+        timing = false;
+        /* never met: it is going, or was looked at only for the timing */
+        if (gate.shared->timedPhase != GATE_TIMED_NONE) {
+            HWND timed = (HWND)(ULONG_PTR)gate.shared->timedWindow;
+            seen.insert(timed);
+            gate.Meet(timed);
+        }
+        std::string failed;
+        double ms = gate.EndTiming(&failed);
+        if (why.empty())
+            why = failed;
+        if (why.empty() && ms >= 0) {
+            result->timedMs.push_back(ms);
+            result->transcript += Format("timed window: %.3f ms\n", ms);
+            return;
+        }
+        result->transcript += "timed window: no figure, " + why + "\n";
+        if (why == "time-out")
+            Fail("time-out waiting for the timed window to end", true);
     }
 
     /* Meets a window that shows: reads it once drawn, then plays the next
@@ -439,6 +496,10 @@ DriverResult DriverPlay(const DriverRun &run, const std::vector<DriverStep> &ste
                 }
             }
             break;
+        }
+        if (player.timing) {
+            player.AwaitTimed();
+            continue;
         }
         if (player.TimedOut()) {
             std::string waited = "the program to end";

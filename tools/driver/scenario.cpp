@@ -154,6 +154,8 @@ bool DriverParseScenario(const std::string &text, std::vector<DriverStep> *steps
         } else if (word == "shot") {
             action.kind = DriverAction::Shot;
             ok = cursor.Rest(&action.text);
+        } else if (word == "time-next-window") {
+            action.kind = DriverAction::TimeNextWindow;
         } else if (word == "sleep") {
             action.kind = DriverAction::Sleep;
             ok = cursor.Number(&action.number);

@@ -59,6 +59,8 @@ std::string DescribeAction(const DriverAction &action)
         return Format("sleep %d", action.number);
     case DriverAction::Call:
         return "call";
+    case DriverAction::TimeNextWindow:
+        return "time-next-window";
     }
     return "?";
 }
